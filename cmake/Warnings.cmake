@@ -1,0 +1,49 @@
+# Strict warnings for the project's own targets only (not for Qt's generated code).
+function(oltrex_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+endfunction()
+
+# Adds each listed folder that holds a CMakeLists.txt.
+function(oltrex_add_subdirectories)
+  foreach(dir IN LISTS ARGN)
+    if(EXISTS "${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt")
+      add_subdirectory(${dir})
+    endif()
+  endforeach()
+endfunction()
+
+# Every sub-folder of the current folder that holds a CMakeLists.txt.
+function(oltrex_add_all_subdirectories)
+  file(GLOB children RELATIVE "${CMAKE_CURRENT_SOURCE_DIR}" "${CMAKE_CURRENT_SOURCE_DIR}/*")
+  list(SORT children)
+  foreach(dir IN LISTS children)
+    if(IS_DIRECTORY "${CMAKE_CURRENT_SOURCE_DIR}/${dir}"
+       AND EXISTS "${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt")
+      add_subdirectory(${dir})
+    endif()
+  endforeach()
+endfunction()
+
+# A test executable: links GoogleTest, registers its cases with CTest.
+# Tests find the sample downloads through $OLTREX_SAMPLES and the built
+# programs and libraries through $OLTREX_BIN.
+function(oltrex_add_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  oltrex_warnings(${name})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest GTest::gtest_main)
+  gtest_discover_tests(${name}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "OLTREX_SAMPLES=${OLTREX_SAMPLES_DIR};OLTREX_BIN=${CMAKE_BINARY_DIR}/bin")
+endfunction()
+
+# One test executable per *_test.cpp file in the current folder, each linked
+# with LIBS, so that one broken test file does not stop the others.
+function(oltrex_glob_tests prefix)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  file(GLOB tests CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp")
+  foreach(src IN LISTS tests)
+    get_filename_component(stem "${src}" NAME_WE)
+    oltrex_add_test(${prefix}_${stem} SOURCES ${src} LIBS ${ARG_LIBS})
+  endforeach()
+endfunction()
