@@ -33,6 +33,7 @@ function(oltrex_add_test name)
   oltrex_warnings(${name})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest GTest::gtest_main)
   gtest_discover_tests(${name}
+    TEST_PREFIX "${name}."
     DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "OLTREX_SAMPLES=${OLTREX_SAMPLES_DIR};OLTREX_BIN=${CMAKE_BINARY_DIR}/bin")
 endfunction()
