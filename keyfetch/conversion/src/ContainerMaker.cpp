@@ -1,0 +1,336 @@
+// The container maker: one local file in, one filed container or EU file out.
+// The whole run works in memory; the product reaches its folder as a complete,
+// synced file under its final name.
+#include "oltrex/conversion/ContainerMaker.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <set>
+
+#include "FilePlacement.h"
+#include "oltrex/conversion/Naming.h"
+#include "oltrex/platform/PathText.h"
+#include "oltrex/platform/SafeFile.h"
+#include "oltrex/platform/Trace.h"
+
+namespace oltrex {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::uint16_t kCardTag = 0x7606;
+constexpr std::uint16_t kOverviewGen1 = 0x7601;
+constexpr std::uint16_t kOverviewGen2 = 0x7621;
+constexpr std::uint16_t kOverviewGen2v2 = 0x7631;
+constexpr std::uint16_t kSmartBlock = 0x7611;
+constexpr std::uint8_t kEndMarker[4] = {0x76, 0xFF, 0x76, 0xFF};
+constexpr std::uint8_t kVersionRecord[8] = {0x00, 0x00, 0x00, 0x04, 0x76, 0x00, 0x00, 0x01};
+
+constexpr std::uint16_t kFileApplicationIdentification = 0x0501;
+constexpr std::uint16_t kFileChipIdentification = 0x0005;
+constexpr std::uint16_t kFileIdentification = 0x0520;
+constexpr std::uint16_t kFileDriverActivity = 0x0504;
+
+std::uint16_t be16(const std::uint8_t* p) { return static_cast<std::uint16_t>((p[0] << 8) | p[1]); }
+
+void appendBe32(Bytes& out, std::uint32_t v) {
+    const std::uint8_t b[4] = {static_cast<std::uint8_t>(v >> 24), static_cast<std::uint8_t>(v >> 16),
+                               static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)};
+    out.insert(out.end(), b, b + 4);
+}
+
+void appendTag(Bytes& out, std::uint16_t tag) {
+    out.push_back(static_cast<std::uint8_t>(tag >> 8));
+    out.push_back(static_cast<std::uint8_t>(tag));
+}
+
+void traceFilename(const std::string& path) {
+    trace("Filename:");
+    trace(path);
+    trace("\r\n");
+}
+
+// What one scan of the local file produced.
+struct ScanResult {
+    Bytes content;                 // the plain blocks (or card image) in the product's layout
+    std::set<std::uint16_t> tagsMet;
+    LocalTime headerTime;
+};
+
+class BlockScanner {
+public:
+    BlockScanner(std::span<const std::uint8_t> file, int mode, TachoNamer& namer, LocalTime runStart)
+        : file_(file), mode_(mode), namer_(namer) {
+        result_.headerTime = runStart;
+        result_.content.reserve(file.size() + file.size() / 64 + 16);
+    }
+
+    ScanResult run() {
+        std::size_t pos = 0;
+        while (pos + 2 <= file_.size()) {
+            const std::uint16_t tag = be16(file_.data() + pos);
+            pos += 2;
+            if (tag == kCardTag) {
+                pos = takeCard(pos);
+            } else if (isVehicleUnitTag(tag)) {
+                pos = takeBlock(tag, pos);
+            }
+            // Any other two bytes are skipped.
+        }
+        return std::move(result_);
+    }
+
+private:
+    // The card image runs from after the tag to before the 4 closing bytes of
+    // the file; a tag that does not stand at the start cannot reach past the end.
+    std::size_t takeCard(std::size_t start) {
+        const std::size_t end = file_.size() >= start + 4 ? file_.size() - 4 : start;
+        const auto image = file_.subspan(start, end - start);
+        result_.content.insert(result_.content.end(), image.begin(), image.end());
+        walkCard(image);
+        return end;
+    }
+
+    void walkCard(std::span<const std::uint8_t> image) {
+        std::size_t p = 0;
+        while (p + 5 <= image.size()) {
+            const std::uint16_t fid = be16(image.data() + p);
+            const std::uint8_t appendix = image[p + 2];
+            const std::size_t length = be16(image.data() + p + 3);
+            // A record whose length runs past the image ends the walk.
+            if (length > image.size() - p - 5) return;
+            const auto data = image.subspan(p + 5, length);
+            if (appendix == 0) {
+                if (fid == kFileApplicationIdentification && !data.empty()) {
+                    if (namer_.onCardType(data[0])) return;
+                } else if (fid == kFileChipIdentification) {
+                    namer_.onChipIdentification(data);
+                } else if (fid == kFileIdentification) {
+                    namer_.onIdentification(data);
+                } else if (fid == kFileDriverActivity) {
+                    result_.headerTime = namer_.cardTime();
+                    return;
+                }
+            }
+            p += 5 + length;
+        }
+    }
+
+    std::size_t takeBlock(std::uint16_t tag, std::size_t start) {
+        result_.tagsMet.insert(tag);
+        if (tag == kSmartBlock) namer_.onSmartBlock();
+
+        const auto rest = file_.subspan(start);
+        const auto* found = static_cast<const std::uint8_t*>(
+            ::memmem(rest.data(), rest.size(), kEndMarker, sizeof kEndMarker));
+        if (found == nullptr) return file_.size();  // no end marker: the block is not taken
+
+        const std::size_t length = static_cast<std::size_t>(found - rest.data());
+        const std::size_t next = start + length + sizeof kEndMarker;
+        const auto data = rest.first(length);
+        if (!data.empty()) {
+            if (mode_ == 0) appendBe32(result_.content, static_cast<std::uint32_t>(length + 2));
+            appendTag(result_.content, tag);
+            result_.content.insert(result_.content.end(), data.begin(), data.end());
+        }
+        // A block that closes the file does not name it.
+        if (next < file_.size()) {
+            if (tag == kOverviewGen1) {
+                if (auto time = namer_.onVehicleOverviewGen1(data)) result_.headerTime = *time;
+            } else if (tag == kOverviewGen2 || tag == kOverviewGen2v2) {
+                namer_.onVehicleOverviewGen2();
+            }
+        }
+        return next;
+    }
+
+    std::span<const std::uint8_t> file_;
+    int mode_;
+    TachoNamer& namer_;
+    ScanResult result_;
+};
+
+// The container folder from the settings; a missing key leaves the folder as it was.
+void readContainerFolder(ConversionContext& context) {
+    const SettingResult value = context.settings().read(kTachographSettingsPath, "ContainerPath");
+    if (!value.keyOpened()) return;
+    context.folder.clear();
+    if (!value.found()) return;
+    context.folder = value.value;
+    // As a 260-byte registry read: a value filling the buffer gets no separator.
+    if (context.folder.size() + 1 < 260) appendSeparator(context.folder);
+}
+
+// Proves that a working file can be made in the work folder.
+bool workFolderWritable(const fs::path& workFolder) {
+    if (workFolder.empty()) return false;
+    const fs::path probe = workFolder / kWorkingContainerName;
+    const int fd = ::open(probe.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return true;
+}
+
+// In EU mode the filed name carries "DDD" as its extension.
+void markEuFile(std::string& fileName) {
+    const auto dot = fileName.rfind('.');
+    if (dot != std::string::npos && fileName.size() - dot == 4) {
+        fileName.replace(fileName.size() - 3, 3, "DDD");
+    } else {
+        // A short name with another extension (or none) gets ".DDD" in its place.
+        if (dot != std::string::npos && dot > 0) fileName.erase(dot);
+        fileName += ".DDD";
+    }
+}
+
+void cleanWorkFolder(const fs::path& workFolder) {
+    // Only KeyFetch's own private folder is tidied, never a shared one.
+    if (!isPrivateWorkFolder(workFolder)) {
+        trace("work folder is not private: no clean-up\r\n");
+        return;
+    }
+    removeMatchingFiles(workFolder, "K_*.dlt");
+    removeMatchingFiles(workFolder, "K_*.dlc");
+    removeMatchingFiles(workFolder, "*.dlc");
+}
+
+}  // namespace
+
+bool isVehicleUnitTag(std::uint16_t tag) {
+    return (tag >= 0x7601 && tag <= 0x7605) || (tag >= 0x7611 && tag <= 0x7619) ||
+           (tag >= 0x7621 && tag <= 0x7625) || (tag >= 0x7631 && tag <= 0x7635);
+}
+
+bool isSmartTag(std::uint16_t tag) { return tag >= 0x7611 && tag <= 0x7619; }
+
+std::vector<std::uint8_t> makeHeaderBlock(int installationClass, const LocalTime& headerTime) {
+    std::vector<std::uint8_t> block(kHeaderBlockSize, 0);
+    block[1] = 0x04;
+    block[2] = static_cast<std::uint8_t>(installationClass);
+    // Calendar values taken as they are, no time-zone conversion.
+    const auto seconds = static_cast<std::uint32_t>(epochFromCalendar({headerTime.year, headerTime.month,
+                                                                       headerTime.day, headerTime.hour,
+                                                                       headerTime.minute, headerTime.second, 0}));
+    block[kHeaderTimeOffset + 0] = static_cast<std::uint8_t>(seconds >> 24);
+    block[kHeaderTimeOffset + 1] = static_cast<std::uint8_t>(seconds >> 16);
+    block[kHeaderTimeOffset + 2] = static_cast<std::uint8_t>(seconds >> 8);
+    block[kHeaderTimeOffset + 3] = static_cast<std::uint8_t>(seconds);
+    return block;
+}
+
+std::optional<std::vector<std::uint8_t>> encryptBlock(const ConversionContext& context,
+                                                      std::span<const std::uint8_t> data, KeySetId keySetId) {
+    if (!context.usable() || data.size() > static_cast<std::size_t>(INT_MAX) - 64) return std::nullopt;
+    const CipherEntryPoints& hi = context.cipher();
+    const KeySet keys = keySet(keySetId);
+    auto clearRegisters = [&hi] {
+        for (int reg = 1; reg <= 4; ++reg) hi.regClear(reg);
+    };
+    clearRegisters();  // a failed earlier call may have left bytes behind
+    std::optional<std::vector<std::uint8_t>> result;
+    const bool ok = hi.putRegAdd(1, data.data(), static_cast<int>(data.size())) == 0 &&
+                    hi.putRegAdd(2, keys.key.data(), static_cast<int>(keys.key.size())) == 0 &&
+                    hi.putRegAdd(3, keys.iv.data(), static_cast<int>(keys.iv.size())) == 0 &&
+                    hi.encryptAesCbc(1, 2, 3, 4) == 0;
+    if (ok) {
+        const int length = hi.regGetLen(4);
+        const auto* bytes = static_cast<const std::uint8_t*>(hi.getReg(4));
+        // The library appends 16 bytes (a copy of the vector) that are not kept.
+        if (length >= 16 && bytes != nullptr) result.emplace(bytes, bytes + (length - 16));
+    }
+    clearRegisters();
+    return result;
+}
+
+int buildContainer(ConversionContext& context, std::string& path, std::string_view kindName, int firmwareNumber) {
+    if (!context.usable()) return kContainerOpenFailed;
+    const std::string localPath = path;
+    try {
+        readContainerFolder(context);
+
+        const fs::path& workFolder = context.workFolder();
+        if (!workFolderWritable(workFolder)) return kContainerCreateFailed;
+
+        Bytes file;
+        std::error_code ec;
+        if (!readWholeFile(localPath, file, ec)) {
+            fs::remove(localPath, ec);
+            return kContainerOpenFailed;
+        }
+
+        Clock& clock = context.clock();
+        const LocalTime runStart = clock.localTime();
+        TachoNamer namer({localPath, std::string(kindName), firmwareNumber, context.mode, context.language()}, clock,
+                         context.settings());
+        ScanResult scan = BlockScanner(file, context.mode, namer, runStart).run();
+        file = Bytes();  // no longer needed; keeps the peak memory down
+
+        const bool vehicleUnit = !scan.tagsMet.empty();
+        const bool smartMet =
+            std::any_of(scan.tagsMet.begin(), scan.tagsMet.end(), [](std::uint16_t t) { return isSmartTag(t); });
+
+        // The product's bytes.
+        Bytes product;
+        if (context.mode == 0) {
+            const Bytes header = makeHeaderBlock(context.installationClass(), scan.headerTime);
+            auto sealedHeader = encryptBlock(context, header, KeySetId::HeaderA);
+            if (!sealedHeader) return kContainerBroken;
+            Bytes plain;
+            plain.reserve(scan.content.size() + sealedHeader->size() + 6);
+            appendBe32(plain, static_cast<std::uint32_t>(sealedHeader->size() + 2));
+            appendTag(plain, 0x76FF);
+            plain.insert(plain.end(), sealedHeader->begin(), sealedHeader->end());
+            plain.insert(plain.end(), scan.content.begin(), scan.content.end());
+            scan.content = Bytes();
+            auto sealed = encryptBlock(context, plain, KeySetId::ContainerB);
+            if (!sealed) return kContainerBroken;
+            plain = Bytes();
+            product.reserve(sealed->size() + sizeof kVersionRecord);
+            product.assign(kVersionRecord, kVersionRecord + sizeof kVersionRecord);
+            product.insert(product.end(), sealed->begin(), sealed->end());
+        } else {
+            product = std::move(scan.content);
+        }
+
+        // Working name, then the filed name.
+        namer.finishWorkingName(scan.headerTime, vehicleUnit);
+        const std::string shortName = namer.shortName(vehicleUnit, smartMet);
+        traceFilename(joinPath(workFolder.string(), namer.hasName() ? namer.name() : shortName));
+
+        if (context.mode == 1) context.folder += euSubfolder();
+        namer.finishFiledName(vehicleUnit);
+        // A file that got no name is filed under its short name all the same.
+        std::string fileName = namer.hasName() ? namer.name() : shortName;
+        makeFileNameSafe(fileName);
+        if (fileName.empty()) fileName = "_";
+        if (context.mode == 1) markEuFile(fileName);
+        std::string filed = context.folder + fileName;
+        traceFilename(filed);
+        makeUniquePath(filed);
+
+        if (!placeNewFile(filed, product, ec)) {
+            tracef("cannot file %s: %s\r\n", filed.c_str(), ec.message().c_str());
+            return kContainerCreateFailed;
+        }
+        fs::remove(localPath, ec);
+        cleanWorkFolder(workFolder);
+        path = std::move(filed);
+        return kContainerOk;
+    } catch (const std::exception& e) {
+        tracef("container run broke off: %s\r\n", e.what());
+    } catch (...) {
+        trace("container run broke off\r\n");
+    }
+    std::error_code ec;
+    fs::remove(localPath, ec);
+    return kContainerBroken;
+}
+
+}  // namespace oltrex

@@ -1,0 +1,24 @@
+#pragma once
+// Placing a finished product in its folder without ever exposing a partly
+// written file under its final name, and tidying the private work folder.
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <system_error>
+
+namespace oltrex {
+
+// Writes `data` to a new file beside `path`, syncs it and renames it to
+// `path` without replacing anything: when the name was taken meanwhile it is
+// numbered again (makeUniquePath) and `path` updated. Syncs the folder.
+bool placeNewFile(std::string& path, std::span<const std::uint8_t> data, std::error_code& ec);
+
+// True for a folder that only this user can enter (mode 0700 or stricter,
+// owned by the effective user) and that is not the shared system temporary folder.
+bool isPrivateWorkFolder(const std::filesystem::path& folder);
+
+// Deletes the files in `folder` whose names match the shell pattern (no folders).
+void removeMatchingFiles(const std::filesystem::path& folder, const char* pattern);
+
+}  // namespace oltrex
