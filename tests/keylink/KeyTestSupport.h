@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
 class TempFolder {
-public:
+  public:
     TempFolder() {
         std::string pattern = (fs::temp_directory_path() / "simkey-test-XXXXXX").string();
         if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
@@ -37,7 +37,7 @@ public:
     const fs::path& path() const { return path_; }
     fs::path operator/(const std::string& name) const { return path_ / name; }
 
-private:
+  private:
     fs::path path_;
 };
 
@@ -52,7 +52,9 @@ inline Bytes bytesOf(std::initializer_list<int> values) {
     return out;
 }
 
-inline void append(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
+inline void append(Bytes& out, const Bytes& more) {
+    out.insert(out.end(), more.begin(), more.end());
+}
 
 inline const Bytes kEndMarker = {0x76, 0xFF, 0x76, 0xFF};
 
@@ -82,7 +84,8 @@ inline Bytes descramble(Bytes bytes) {
         for (int b = 0; b < 4; ++b) bytes[4 * j + b] = static_cast<std::uint8_t>(word >> (8 * b));
         k -= d;
     }
-    for (std::size_t i = 4 * n; i < bytes.size(); ++i) bytes[i] ^= static_cast<std::uint8_t>(k >> (8 * (i - 4 * n)));
+    for (std::size_t i = 4 * n; i < bytes.size(); ++i)
+        bytes[i] ^= static_cast<std::uint8_t>(k >> (8 * (i - 4 * n)));
     return bytes;
 }
 
@@ -96,7 +99,8 @@ inline Bytes decodeSecureBody(const Bytes& file) {
         std::uint8_t x = c ^ chain;
         chain = c;
         std::uint8_t p = 0;
-        for (int bit = 0; bit < 8; ++bit) p |= static_cast<std::uint8_t>(((x >> from[bit]) & 1) << bit);
+        for (int bit = 0; bit < 8; ++bit)
+            p |= static_cast<std::uint8_t>(((x >> from[bit]) & 1) << bit);
         out.push_back(p);
     }
     return out;
@@ -110,15 +114,18 @@ struct Record {
 
 // Splits a plain body into records: 4-byte big-endian N, tag, N - 2 data bytes.
 // Bytes that do not form a whole record are left in `rest`.
-inline std::vector<Record> splitRecords(const Bytes& body, std::size_t count, Bytes* rest = nullptr) {
+inline std::vector<Record> splitRecords(const Bytes& body, std::size_t count,
+                                        Bytes* rest = nullptr) {
     std::vector<Record> records;
     std::size_t at = 0;
     while (records.size() < count && at + 6 <= body.size()) {
-        std::uint32_t n = static_cast<std::uint32_t>(body[at]) << 24 | body[at + 1] << 16 | body[at + 2] << 8 | body[at + 3];
+        std::uint32_t n = static_cast<std::uint32_t>(body[at]) << 24 | body[at + 1] << 16 |
+                          body[at + 2] << 8 | body[at + 3];
         if (n < 2 || at + 4 + n > body.size()) break;
         Record r;
         r.tag = static_cast<std::uint16_t>(body[at + 4] << 8 | body[at + 5]);
-        r.data.assign(body.begin() + static_cast<std::ptrdiff_t>(at + 6), body.begin() + static_cast<std::ptrdiff_t>(at + 4 + n));
+        r.data.assign(body.begin() + static_cast<std::ptrdiff_t>(at + 6),
+                      body.begin() + static_cast<std::ptrdiff_t>(at + 4 + n));
         records.push_back(std::move(r));
         at += 4 + n;
     }
@@ -126,7 +133,9 @@ inline std::vector<Record> splitRecords(const Bytes& body, std::size_t count, By
     return records;
 }
 
-inline Record nameRecord(const std::string& name) { return {0x7600, Bytes(name.begin(), name.end())}; }
+inline Record nameRecord(const std::string& name) {
+    return {0x7600, Bytes(name.begin(), name.end())};
+}
 
 // The key library's directory buffers as a caller holds them.
 struct Directory {

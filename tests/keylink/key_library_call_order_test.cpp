@@ -18,7 +18,7 @@ const std::string kCard = "C_1000000000000001_5F5E1000";
 const std::string kSeven = "V_SEVEN_00000007";
 
 class KeyLibraryCallOrder : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ::unsetenv("OLTREX_FTDI_PORT");
         key_ = temp_ / "key";
@@ -65,7 +65,8 @@ protected:
 
     static std::string entry(std::size_t size, const std::string& name) {
         char text[KL_DIR_ENTRY_SIZE];
-        std::snprintf(text, sizeof text, "%8d Bytes - \"%s\"", static_cast<int>(size), name.c_str());
+        std::snprintf(text, sizeof text, "%8d Bytes - \"%s\"", static_cast<int>(size),
+                      name.c_str());
         return text;
     }
 
@@ -106,7 +107,8 @@ TEST_F(KeyLibraryCallOrder, PlainReadGivesTheStoredFile) {
 }
 
 TEST_F(KeyLibraryCallOrder, ProtectedReadIsRestoredByTheDownloadRunsDescrambling) {
-    for (const auto& [name, plain] : {std::pair{kVu1, vu1_}, {kVu2, vu2_}, {kCard, card_}, {kSeven, seven_}}) {
+    for (const auto& [name, plain] :
+         {std::pair{kVu1, vu1_}, {kVu2, vu2_}, {kCard, card_}, {kSeven, seven_}}) {
         auto scrambled = read(name + "\\5E07C9A2");
         ASSERT_TRUE(scrambled) << name;
         EXPECT_NE(*scrambled, plain) << name << " was handed out unprotected";
@@ -119,8 +121,12 @@ TEST_F(KeyLibraryCallOrder, ProtectedSevenByteFileHasOneWordWithK0AndThreeBytesW
     ASSERT_TRUE(scrambled);
     ASSERT_EQ(scrambled->size(), 7u);
     const std::uint32_t k1 = 0x5E07C9A2u - 0x3D91B6E4u;
-    Bytes expected = {0x10 ^ 0xA2, 0x20 ^ 0xC9, 0x30 ^ 0x07, 0x40 ^ 0x5E,
-                      static_cast<std::uint8_t>(0x50 ^ (k1 & 0xFF)), static_cast<std::uint8_t>(0x60 ^ (k1 >> 8 & 0xFF)),
+    Bytes expected = {0x10 ^ 0xA2,
+                      0x20 ^ 0xC9,
+                      0x30 ^ 0x07,
+                      0x40 ^ 0x5E,
+                      static_cast<std::uint8_t>(0x50 ^ (k1 & 0xFF)),
+                      static_cast<std::uint8_t>(0x60 ^ (k1 >> 8 & 0xFF)),
                       static_cast<std::uint8_t>(0x70 ^ (k1 >> 16 & 0xFF))};
     EXPECT_EQ(*scrambled, expected);
 }

@@ -13,9 +13,10 @@ using namespace keytest;
 namespace simkey = oltrex::simkey;
 
 class KeyLibraryPlugging : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        for (const char* name : {"OLTREX_FTDI_PORT", "OLTREX_BOOTSIM", "OLTREX_BOOTSIM_ARGS", "OLTREX_BOOTSIM_AUTOSTART"})
+        for (const char* name : {"OLTREX_FTDI_PORT", "OLTREX_BOOTSIM", "OLTREX_BOOTSIM_ARGS",
+                                 "OLTREX_BOOTSIM_AUTOSTART"})
             ::unsetenv(name);
         slot_ = temp_ / "adapter";
         makeKey(slot_, {"OX", "0012345678", "0120"});
@@ -24,15 +25,20 @@ protected:
     }
     void TearDown() override {
         KL_EndSecureMode();
-        for (const char* name : {"OLTREX_KEY", "OLTREX_FTDI_PORT", "OLTREX_BOOTSIM", "OLTREX_BOOTSIM_ARGS"})
+        for (const char* name :
+             {"OLTREX_KEY", "OLTREX_FTDI_PORT", "OLTREX_BOOTSIM", "OLTREX_BOOTSIM_ARGS"})
             ::unsetenv(name);
     }
 
     static void makeKey(const fs::path& folder, const simkey::KeyIdentity& id) {
         std::string error;
         ASSERT_TRUE(simkey::createKey(folder, id, &error)) << error;
-        ASSERT_TRUE(simkey::writeKeyFile(folder, "V_A_00000001", block(0x7601, countingBytes(8, 1)), &error)) << error;
-        ASSERT_TRUE(simkey::writeKeyFile(folder, "V_B_00000002", block(0x7602, countingBytes(8, 2)), &error)) << error;
+        ASSERT_TRUE(simkey::writeKeyFile(folder, "V_A_00000001", block(0x7601, countingBytes(8, 1)),
+                                         &error))
+            << error;
+        ASSERT_TRUE(simkey::writeKeyFile(folder, "V_B_00000002", block(0x7602, countingBytes(8, 2)),
+                                         &error))
+            << error;
     }
 
     int readTo(const std::string& remote, const std::string& localName) {
@@ -167,7 +173,7 @@ TEST_F(KeyLibraryPlugging, FirmwareUpdateModeWithoutAKeyFails) {
 
 // A stand-in simulator: records its arguments and publishes the link.
 class BootSimulatorStart : public KeyLibraryPlugging {
-protected:
+  protected:
     void writeScript(const std::string& body) {
         script_ = temp_ / "fake-bootsim";
         std::ofstream(script_) << "#!/bin/sh\n" << body;
@@ -189,7 +195,8 @@ TEST_F(BootSimulatorStart, StartsTheSimulatorWithKeyAndLinkAndWaitsForTheLink) {
     ::setenv("OLTREX_BOOTSIM_ARGS", "--pace  --drop 3", 1);
     ASSERT_EQ(KL_FirmwareUpdateMode(), 0);
     EXPECT_TRUE(fs::is_symlink(temp_ / "ttyKey"));
-    EXPECT_EQ(recordedArgs(), "--key " + slot_.string() + " --link " + (temp_ / "ttyKey").string() + " --pace --drop 3");
+    EXPECT_EQ(recordedArgs(), "--key " + slot_.string() + " --link " + (temp_ / "ttyKey").string() +
+                                  " --pace --drop 3");
     EXPECT_TRUE(simkey::readKeyIni(slot_)->bootloader);
 }
 

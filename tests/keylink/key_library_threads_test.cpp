@@ -23,7 +23,8 @@ TEST(KeyLibraryThreads, TwoThreadsGetWholeAnswersWhileTheKeyToolWritesFiles) {
     std::atomic<int> failures{0};
     std::thread writer([&] {  // the key's content changes underneath the readers
         for (int i = 0; !stop; ++i)
-            if (!simkey::writeKeyFile(key, "V_CHURN_0000000" + std::to_string(i % 3), countingBytes(100 + i % 50, i)))
+            if (!simkey::writeKeyFile(key, "V_CHURN_0000000" + std::to_string(i % 3),
+                                      countingBytes(100 + i % 50, i)))
                 ++failures;
     });
     std::thread poller([&] {
@@ -32,7 +33,8 @@ TEST(KeyLibraryThreads, TwoThreadsGetWholeAnswersWhileTheKeyToolWritesFiles) {
             if (keyInfo() != " StickID: OX0000000042 FW-0120") ++failures;
             if (dir.read() != 0) ++failures;
             for (const auto& e : dir.entries())
-                if (e.find("\"V_FIXED_00000001\"") == std::string::npos && e.find("\"V_CHURN_") == std::string::npos)
+                if (e.find("\"V_FIXED_00000001\"") == std::string::npos &&
+                    e.find("\"V_CHURN_") == std::string::npos)
                     ++failures;  // a half-written or temporary file was listed
         }
     });

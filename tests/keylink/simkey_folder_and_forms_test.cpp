@@ -46,7 +46,8 @@ TEST(SimKeyFolder, BadIdentitiesAreRefused) {
                                           simkey::KeyIdentity{"OX", "0012345678", "12"},
                                           simkey::KeyIdentity{"OX", "0012345678", "01a0"}}) {
         std::string error;
-        EXPECT_FALSE(simkey::createKey(temp / "key", id, &error)) << id.series << id.number << id.firmware;
+        EXPECT_FALSE(simkey::createKey(temp / "key", id, &error))
+            << id.series << id.number << id.firmware;
         EXPECT_FALSE(error.empty());
     }
     EXPECT_FALSE(fs::exists(temp / "key" / "key.ini"));
@@ -56,7 +57,10 @@ TEST(SimKeyFolder, SingleValueUpdatesKeepTheOtherLinesOfKeyIni) {
     TempFolder temp;
     fs::path key = temp / "key";
     ASSERT_TRUE(simkey::createKey(key, {}));
-    { std::ofstream(key / "key.ini", std::ios::app) << "\n[bootsim]\n; written by another tool\nlast=ok\n"; }
+    {
+        std::ofstream(key / "key.ini", std::ios::app)
+            << "\n[bootsim]\n; written by another tool\nlast=ok\n";
+    }
     ASSERT_TRUE(simkey::setFirmware(key, "0130"));
     ASSERT_TRUE(simkey::setBootloader(key, true));
     simkey::KeyFaults faults;
@@ -83,9 +87,10 @@ TEST(SimKeyFolder, SingleValueUpdatesKeepTheOtherLinesOfKeyIni) {
 TEST(SimKeyFolder, KeyIniAsTheDocumentShowsItIsRead) {
     TempFolder temp;
     fs::create_directories(temp / "key" / "files");
-    std::ofstream(temp / "key" / "key.ini") << "[key]\r\nseries = OB\r\nnumber=0012345678\r\nfirmware=0102\r\n"
-                                               "bootloader=0\r\n\r\n[faults]\r\nfail_read= V_A , V_B\r\n"
-                                               "fail_keyinfo=0\r\nread_delay_ms=0\r\n";
+    std::ofstream(temp / "key" / "key.ini")
+        << "[key]\r\nseries = OB\r\nnumber=0012345678\r\nfirmware=0102\r\n"
+           "bootloader=0\r\n\r\n[faults]\r\nfail_read= V_A , V_B\r\n"
+           "fail_keyinfo=0\r\nread_delay_ms=0\r\n";
     auto ini = simkey::readKeyIni(temp / "key");
     ASSERT_TRUE(ini);
     EXPECT_EQ(ini->identity.series, "OB");
@@ -105,8 +110,16 @@ TEST(SimKeyFolder, InvalidFaultValuesMakeKeyIniUnreadable) {
 TEST(SimKeyFolder, KeyFileNamesMustBePlainNames) {
     TempFolder temp;
     ASSERT_TRUE(simkey::createKey(temp / "key", {}));
-    const std::vector<std::string> bad = {"",      ".",  "..", "../escape", "a/b", "a\\b", ".hidden", std::string(81, 'V'),
-                                          std::string("nul\0x", 5), "tab\tname"};
+    const std::vector<std::string> bad = {"",
+                                          ".",
+                                          "..",
+                                          "../escape",
+                                          "a/b",
+                                          "a\\b",
+                                          ".hidden",
+                                          std::string(81, 'V'),
+                                          std::string("nul\0x", 5),
+                                          "tab\tname"};
     for (const auto& name : bad) {
         EXPECT_FALSE(simkey::writeKeyFile(temp / "key", name, {1, 2, 3})) << name;
     }
@@ -131,7 +144,8 @@ TEST(SimKeyFolder, TheListingIsSortedAndSkipsTemporaryFilesLinksAndFolders) {
     EXPECT_EQ(files[0].size, 3u);
     EXPECT_EQ(files[1].name, "V_B");
     EXPECT_EQ(files[1].size, 1u);
-    EXPECT_FALSE(simkey::readKeyFile(key, "V_LINK")) << "a link out of the files folder was followed";
+    EXPECT_FALSE(simkey::readKeyFile(key, "V_LINK"))
+        << "a link out of the files folder was followed";
     EXPECT_FALSE(simkey::deleteKeyFile(key, "V_LINK"));
     EXPECT_TRUE(fs::exists(key / "key.ini"));
 }
@@ -159,8 +173,9 @@ TEST(SimKeyForms, AnEndMarkerInsideBlockDataDoesNotSplitTheBlock) {
     append(file, block(0x7602, bytesOf({4})));
     auto body = simkey::securePlainBody("V_X_00000001", file);
     ASSERT_TRUE(body);
-    EXPECT_EQ(splitRecords(*body, 10),
-              (std::vector<Record>{nameRecord("V_X_00000001"), {0x7601, data}, {0x7602, bytesOf({4})}}));
+    EXPECT_EQ(
+        splitRecords(*body, 10),
+        (std::vector<Record>{nameRecord("V_X_00000001"), {0x7601, data}, {0x7602, bytesOf({4})}}));
 }
 
 TEST(SimKeyForms, AnEmptyVehicleUnitFileHasOnlyTheNameRecord) {
@@ -183,8 +198,10 @@ TEST(SimKeyForms, FilesNotInTheKeysFormHaveNoSecureForm) {
     EXPECT_NE(error.find("offset 7"), std::string::npos) << error;
 
     EXPECT_FALSE(simkey::secureForm("C_X", bytesOf({0x76, 0x06, 0x76, 0xFF, 0x76}), &error));
-    EXPECT_FALSE(simkey::secureForm("c_X", bytesOf({0x76, 0x07, 1, 0x76, 0xFF, 0x76, 0xFF}), &error));
-    auto emptyCard = simkey::securePlainBody("c_X", bytesOf({0x76, 0x06, 0x76, 0xFF, 0x76, 0xFF}), &error);
+    EXPECT_FALSE(
+        simkey::secureForm("c_X", bytesOf({0x76, 0x07, 1, 0x76, 0xFF, 0x76, 0xFF}), &error));
+    auto emptyCard =
+        simkey::securePlainBody("c_X", bytesOf({0x76, 0x06, 0x76, 0xFF, 0x76, 0xFF}), &error);
     ASSERT_TRUE(emptyCard) << error;
     EXPECT_EQ(splitRecords(*emptyCard, 10), std::vector<Record>{nameRecord("c_X")});
 }
@@ -193,7 +210,8 @@ TEST(SimKeyForms, SecureHeaderCarriesTheBodyLength) {
     auto file = simkey::secureForm("V_X", block(0x7601, countingBytes(10, 1)));
     ASSERT_TRUE(file);
     ASSERT_GE(file->size(), 8u);
-    std::size_t bodyLength = std::size_t{(*file)[4]} << 24 | (*file)[5] << 16 | (*file)[6] << 8 | (*file)[7];
+    std::size_t bodyLength =
+        std::size_t{(*file)[4]} << 24 | (*file)[5] << 16 | (*file)[6] << 8 | (*file)[7];
     EXPECT_EQ(bodyLength, file->size() - 8);
     EXPECT_EQ(std::string(file->begin(), file->begin() + 4), "OXSF");
 }

@@ -32,7 +32,8 @@ std::string environment(const char* name) {
 // The simulator installed beside libkeylink.so.
 fs::path besideThisLibrary() {
     Dl_info info{};
-    if (::dladdr(reinterpret_cast<void*>(&startBootSimulator), &info) == 0 || !info.dli_fname) return {};
+    if (::dladdr(reinterpret_cast<void*>(&startBootSimulator), &info) == 0 || !info.dli_fname)
+        return {};
     return fs::path(info.dli_fname).parent_path() / "oltrex-bootsim";
 }
 

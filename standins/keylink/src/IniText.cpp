@@ -111,7 +111,8 @@ void IniText::replaceSection(std::string_view section,
     lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(header + 1),
                  lines_.begin() + static_cast<std::ptrdiff_t>(end));
     if (blankBeforeNext) body.emplace_back();
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(header + 1), body.begin(), body.end());
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(header + 1), body.begin(),
+                  body.end());
 }
 
 std::string IniText::text() const {

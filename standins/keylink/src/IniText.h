@@ -10,7 +10,7 @@
 namespace oltrex::simkey {
 
 class IniText {
-public:
+  public:
     static IniText parse(std::string_view text);
 
     // The trimmed value of `name` in `section`; nullopt when either is absent.
@@ -24,7 +24,7 @@ public:
 
     std::string text() const;
 
-private:
+  private:
     // Index of the section's header line, or npos.
     std::size_t findSection(std::string_view section) const;
     // One past the last line of the section starting at `header`.

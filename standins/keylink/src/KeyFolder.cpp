@@ -23,11 +23,14 @@ bool fail(std::string* error, std::string why) {
 }
 
 bool allOf(std::string_view text, std::size_t length, int (*accept)(int)) {
-    return text.size() == length &&
-           std::all_of(text.begin(), text.end(), [&](char c) { return accept(static_cast<unsigned char>(c)) != 0; });
+    return text.size() == length && std::all_of(text.begin(), text.end(), [&](char c) {
+               return accept(static_cast<unsigned char>(c)) != 0;
+           });
 }
 
-bool isFourDigits(std::string_view text) { return allOf(text, 4, ::isdigit); }
+bool isFourDigits(std::string_view text) {
+    return allOf(text, 4, ::isdigit);
+}
 
 std::optional<std::string> readText(const fs::path& path, std::string* error) {
     oltrex::Bytes bytes;
@@ -41,7 +44,8 @@ std::optional<std::string> readText(const fs::path& path, std::string* error) {
 
 bool replaceText(const fs::path& path, const std::string& text, std::string* error) {
     std::error_code ec;
-    if (!oltrex::replaceFile(path, reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), ec))
+    if (!oltrex::replaceFile(path, reinterpret_cast<const std::uint8_t*>(text.data()), text.size(),
+                             ec))
         return fail(error, "cannot write " + path.string() + ": " + ec.message());
     return true;
 }
@@ -103,9 +107,15 @@ bool isRegularNoLink(const fs::path& path) {
 
 }  // namespace
 
-fs::path keyIniPath(const fs::path& folder) { return folder / "key.ini"; }
-fs::path keyFilesPath(const fs::path& folder) { return folder / "files"; }
-fs::path keyFilePath(const fs::path& folder, std::string_view name) { return keyFilesPath(folder) / fs::path(name); }
+fs::path keyIniPath(const fs::path& folder) {
+    return folder / "key.ini";
+}
+fs::path keyFilesPath(const fs::path& folder) {
+    return folder / "files";
+}
+fs::path keyFilePath(const fs::path& folder, std::string_view name) {
+    return keyFilesPath(folder) / fs::path(name);
+}
 
 bool isKeyPlugged(const fs::path& folder) {
     std::error_code ec;
@@ -134,7 +144,8 @@ bool createKey(const fs::path& folder, const KeyIdentity& identity, std::string*
     if (!isValidIdentity(identity, error)) return false;
     std::error_code ec;
     fs::create_directories(keyFilesPath(folder), ec);
-    if (ec) return fail(error, "cannot create " + keyFilesPath(folder).string() + ": " + ec.message());
+    if (ec)
+        return fail(error, "cannot create " + keyFilesPath(folder).string() + ": " + ec.message());
     KeyIni ini;
     ini.identity = identity;
     IniText text;
@@ -144,9 +155,11 @@ bool createKey(const fs::path& folder, const KeyIdentity& identity, std::string*
                                 {"bootloader", "0"}});
     std::string content = text.text();
     // O_EXCL: an existing key is never overwritten.
-    if (!oltrex::createNewFile(keyIniPath(folder), reinterpret_cast<const std::uint8_t*>(content.data()),
+    if (!oltrex::createNewFile(keyIniPath(folder),
+                               reinterpret_cast<const std::uint8_t*>(content.data()),
                                content.size(), ec)) {
-        if (ec == std::errc::file_exists) return fail(error, folder.string() + " already holds a key");
+        if (ec == std::errc::file_exists)
+            return fail(error, folder.string() + " already holds a key");
         return fail(error, "cannot write " + keyIniPath(folder).string() + ": " + ec.message());
     }
     return true;
@@ -188,8 +201,8 @@ bool writeKeyIni(const fs::path& folder, const KeyIni& ini, std::string* error) 
     return replaceText(keyIniPath(folder), text.text(), error);
 }
 
-bool setKeyIniValue(const fs::path& folder, std::string_view section, std::string_view name, std::string_view value,
-                    std::string* error) {
+bool setKeyIniValue(const fs::path& folder, std::string_view section, std::string_view name,
+                    std::string_view value, std::string* error) {
     auto content = readText(keyIniPath(folder), error);
     if (!content) return false;
     IniText text = IniText::parse(*content);
@@ -198,7 +211,8 @@ bool setKeyIniValue(const fs::path& folder, std::string_view section, std::strin
 }
 
 bool setFirmware(const fs::path& folder, std::string_view fourDigits, std::string* error) {
-    if (!isFourDigits(fourDigits)) return fail(error, "firmware must be four digits: \"" + std::string(fourDigits) + "\"");
+    if (!isFourDigits(fourDigits))
+        return fail(error, "firmware must be four digits: \"" + std::string(fourDigits) + "\"");
     return setKeyIniValue(folder, "key", "firmware", fourDigits, error);
 }
 
@@ -217,8 +231,10 @@ bool setFaults(const fs::path& folder, const KeyFaults& faults, std::string* err
     return replaceText(keyIniPath(folder), text.text(), error);
 }
 
-bool writeKeyFile(const fs::path& folder, std::string_view name, const Bytes& bytes, std::string* error) {
-    if (!isPlainFileName(name)) return fail(error, "not a key file name: \"" + std::string(name) + "\"");
+bool writeKeyFile(const fs::path& folder, std::string_view name, const Bytes& bytes,
+                  std::string* error) {
+    if (!isPlainFileName(name))
+        return fail(error, "not a key file name: \"" + std::string(name) + "\"");
     std::error_code ec;
     const fs::path files = keyFilesPath(folder);
     fs::create_directories(files, ec);
@@ -228,22 +244,26 @@ bool writeKeyFile(const fs::path& folder, std::string_view name, const Bytes& by
     fs::path temp;
     bool created = false;
     for (int attempt = 0; attempt < 16 && !created; ++attempt) {
-        temp = files / ("." + std::string(name) + ".part-" + std::to_string(random() % 1000000000ULL));
+        temp =
+            files / ("." + std::string(name) + ".part-" + std::to_string(random() % 1000000000ULL));
         created = oltrex::createNewFile(temp, bytes.data(), bytes.size(), ec);
         if (!created && ec != std::errc::file_exists) break;
     }
-    if (!created) return fail(error, "cannot write a file in " + files.string() + ": " + ec.message());
+    if (!created)
+        return fail(error, "cannot write a file in " + files.string() + ": " + ec.message());
     const fs::path target = keyFilePath(folder, name);
     if (::rename(temp.c_str(), target.c_str()) != 0) {
         ec = std::error_code(errno, std::generic_category());
         ::unlink(temp.c_str());
         return fail(error, "cannot store " + target.string() + ": " + ec.message());
     }
-    if (!oltrex::syncFolder(files, ec)) return fail(error, "cannot sync " + files.string() + ": " + ec.message());
+    if (!oltrex::syncFolder(files, ec))
+        return fail(error, "cannot sync " + files.string() + ": " + ec.message());
     return true;
 }
 
-std::optional<Bytes> readKeyFile(const fs::path& folder, std::string_view name, std::string* error) {
+std::optional<Bytes> readKeyFile(const fs::path& folder, std::string_view name,
+                                 std::string* error) {
     if (!isPlainFileName(name)) {
         fail(error, "not a key file name: \"" + std::string(name) + "\"");
         return std::nullopt;
@@ -263,11 +283,14 @@ std::optional<Bytes> readKeyFile(const fs::path& folder, std::string_view name, 
 }
 
 bool deleteKeyFile(const fs::path& folder, std::string_view name, std::string* error) {
-    if (!isPlainFileName(name)) return fail(error, "not a key file name: \"" + std::string(name) + "\"");
+    if (!isPlainFileName(name))
+        return fail(error, "not a key file name: \"" + std::string(name) + "\"");
     const fs::path path = keyFilePath(folder, name);
-    if (!isRegularNoLink(path)) return fail(error, "no such key file: \"" + std::string(name) + "\"");
+    if (!isRegularNoLink(path))
+        return fail(error, "no such key file: \"" + std::string(name) + "\"");
     if (::unlink(path.c_str()) != 0)
-        return fail(error, "cannot delete " + path.string() + ": " + std::error_code(errno, std::generic_category()).message());
+        return fail(error, "cannot delete " + path.string() + ": " +
+                               std::error_code(errno, std::generic_category()).message());
     std::error_code ec;
     oltrex::syncFolder(keyFilesPath(folder), ec);
     return true;
@@ -276,7 +299,8 @@ bool deleteKeyFile(const fs::path& folder, std::string_view name, std::string* e
 std::vector<KeyFileInfo> listKeyFiles(const fs::path& folder) {
     std::vector<KeyFileInfo> files;
     std::error_code ec;
-    for (fs::directory_iterator it(keyFilesPath(folder), ec), end; !ec && it != end; it.increment(ec)) {
+    for (fs::directory_iterator it(keyFilesPath(folder), ec), end; !ec && it != end;
+         it.increment(ec)) {
         std::string name = it->path().filename().string();
         if (!isPlainFileName(name) || !isRegularNoLink(it->path())) continue;
         std::error_code sizeError;
@@ -284,7 +308,8 @@ std::vector<KeyFileInfo> listKeyFiles(const fs::path& folder) {
         if (sizeError) continue;  // vanished meanwhile
         files.push_back({std::move(name), size});
     }
-    std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+    std::sort(files.begin(), files.end(),
+              [](const auto& a, const auto& b) { return a.name < b.name; });
     return files;
 }
 

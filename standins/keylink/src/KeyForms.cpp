@@ -19,7 +19,8 @@ bool fail(std::string* error, std::string why) {
 }
 
 void appendBigEndian32(Bytes& out, std::uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(static_cast<std::uint8_t>(value >> shift));
 }
 
 void appendRecord(Bytes& body, std::uint16_t tag, const std::uint8_t* data, std::size_t size) {
@@ -30,7 +31,8 @@ void appendRecord(Bytes& body, std::uint16_t tag, const std::uint8_t* data, std:
 }
 
 bool isEndMarkerAt(const Bytes& bytes, std::size_t at) {
-    return at + 4 <= bytes.size() && std::equal(kEndMarker, kEndMarker + 4, bytes.begin() + static_cast<std::ptrdiff_t>(at));
+    return at + 4 <= bytes.size() &&
+           std::equal(kEndMarker, kEndMarker + 4, bytes.begin() + static_cast<std::ptrdiff_t>(at));
 }
 
 bool isBlockTagAt(const Bytes& bytes, std::size_t at) {
@@ -58,7 +60,8 @@ bool appendVehicleUnitRecords(const Bytes& file, Bytes& body, std::string* error
             std::size_t marker = at + 2;
             while (marker + 4 <= file.size() && !isEndMarkerAt(file, marker)) ++marker;
             if (marker + 4 > file.size())
-                return fail(error, "the block at offset " + std::to_string(at) + " has no end marker");
+                return fail(error,
+                            "the block at offset " + std::to_string(at) + " has no end marker");
             return fail(error, "no block tag 0x76xx at offset " + std::to_string(marker + 4));
         }
         std::uint16_t tag = static_cast<std::uint16_t>(file[at] << 8 | file[at + 1]);
@@ -92,7 +95,9 @@ std::string keyInfoText(const KeyIdentity& identity) {
 }
 
 std::string serialNumberText(const KeyIdentity& identity) {
-    std::string lastEight = identity.number.size() > 8 ? identity.number.substr(identity.number.size() - 8) : identity.number;
+    std::string lastEight = identity.number.size() > 8
+                                ? identity.number.substr(identity.number.size() - 8)
+                                : identity.number;
     return " StickID: " + identity.series + lastEight + " FW-" + identity.firmware;
 }
 
@@ -119,16 +124,19 @@ bool isCardFileName(std::string_view fileName) {
     return fileName.size() >= 2 && (fileName[0] == 'C' || fileName[0] == 'c') && fileName[1] == '_';
 }
 
-std::optional<Bytes> securePlainBody(std::string_view fileName, const Bytes& plainKeyFile, std::string* error) {
+std::optional<Bytes> securePlainBody(std::string_view fileName, const Bytes& plainKeyFile,
+                                     std::string* error) {
     Bytes body;
-    appendRecord(body, kNameRecordTag, reinterpret_cast<const std::uint8_t*>(fileName.data()), fileName.size());
+    appendRecord(body, kNameRecordTag, reinterpret_cast<const std::uint8_t*>(fileName.data()),
+                 fileName.size());
     bool ok = isCardFileName(fileName) ? appendCardImage(plainKeyFile, body, error)
                                        : appendVehicleUnitRecords(plainKeyFile, body, error);
     if (!ok) return std::nullopt;
     return body;
 }
 
-std::optional<Bytes> secureForm(std::string_view fileName, const Bytes& plainKeyFile, std::string* error) {
+std::optional<Bytes> secureForm(std::string_view fileName, const Bytes& plainKeyFile,
+                                std::string* error) {
     auto body = securePlainBody(fileName, plainKeyFile, error);
     if (!body) return std::nullopt;
     Bytes out(kSecureHeaderMagic.begin(), kSecureHeaderMagic.end());

@@ -163,8 +163,10 @@ int KL_ReadFile(const char* remoteName, const char* localPath) {
     std::optional<AnsweringKey> key;
     if (int rc = findKey(key); rc != KL_OK) return rc;
     const KeyFaults& faults = key->ini.faults;
-    if (faults.readDelayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(faults.readDelayMs));
-    if (std::find(faults.failRead.begin(), faults.failRead.end(), name) != faults.failRead.end()) return KL_FAULT;
+    if (faults.readDelayMs > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(faults.readDelayMs));
+    if (std::find(faults.failRead.begin(), faults.failRead.end(), name) != faults.failRead.end())
+        return KL_FAULT;
 
     auto bytes = readKeyFile(key->folder, name);
     if (!bytes) return KL_NO_SUCH_FILE;
@@ -184,9 +186,13 @@ int KL_DeleteFile(const char* name) {
     return deleteKeyFile(key->folder, name) ? KL_OK : KL_NO_SUCH_FILE;
 }
 
-int KL_FirmwareUpdateMode(void) { return enterBootLoader(); }
+int KL_FirmwareUpdateMode(void) {
+    return enterBootLoader();
+}
 
-int _initSwDownLoad(void) { return enterBootLoader(); }
+int _initSwDownLoad(void) {
+    return enterBootLoader();
+}
 
 int KL_BeginSecureMode(void) {
     std::lock_guard guard(gMutex);

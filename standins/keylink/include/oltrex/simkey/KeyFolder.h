@@ -72,15 +72,18 @@ bool createKey(const std::filesystem::path& folder, const KeyIdentity& identity,
 std::optional<KeyIni> readKeyIni(const std::filesystem::path& folder, std::string* error = nullptr);
 
 // Rewrites key.ini as a whole from `ini` (other lines are not kept).
-bool writeKeyIni(const std::filesystem::path& folder, const KeyIni& ini, std::string* error = nullptr);
+bool writeKeyIni(const std::filesystem::path& folder, const KeyIni& ini,
+                 std::string* error = nullptr);
 
 // Single-value updates of key.ini; every other line of the file is kept.
-bool setKeyIniValue(const std::filesystem::path& folder, std::string_view section, std::string_view name,
-                    std::string_view value, std::string* error = nullptr);
-bool setFirmware(const std::filesystem::path& folder, std::string_view fourDigits, std::string* error = nullptr);
+bool setKeyIniValue(const std::filesystem::path& folder, std::string_view section,
+                    std::string_view name, std::string_view value, std::string* error = nullptr);
+bool setFirmware(const std::filesystem::path& folder, std::string_view fourDigits,
+                 std::string* error = nullptr);
 bool setBootloader(const std::filesystem::path& folder, bool on, std::string* error = nullptr);
 // Writes the whole [faults] section (fail_read, fail_keyinfo, read_delay_ms).
-bool setFaults(const std::filesystem::path& folder, const KeyFaults& faults, std::string* error = nullptr);
+bool setFaults(const std::filesystem::path& folder, const KeyFaults& faults,
+               std::string* error = nullptr);
 
 // Stores `bytes` as files/<name> (replacing a file of that name). The bytes
 // are the key's own form of the file (blocks with end markers, or a card
@@ -90,7 +93,8 @@ bool writeKeyFile(const std::filesystem::path& folder, std::string_view name, co
 std::optional<Bytes> readKeyFile(const std::filesystem::path& folder, std::string_view name,
                                  std::string* error = nullptr);
 // Removes files/<name>; false when it does not exist.
-bool deleteKeyFile(const std::filesystem::path& folder, std::string_view name, std::string* error = nullptr);
+bool deleteKeyFile(const std::filesystem::path& folder, std::string_view name,
+                   std::string* error = nullptr);
 
 // The key's files (regular files with plain names), sorted by name.
 std::vector<KeyFileInfo> listKeyFiles(const std::filesystem::path& folder);
