@@ -35,7 +35,9 @@ function(oltrex_add_test name)
   gtest_discover_tests(${name}
     TEST_PREFIX "${name}."
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "OLTREX_SAMPLES=${OLTREX_SAMPLES_DIR};OLTREX_BIN=${CMAKE_BINARY_DIR}/bin")
+    # One variable per property: gtest_discover_tests splits a list value.
+    PROPERTIES ENVIRONMENT "OLTREX_SAMPLES=${OLTREX_SAMPLES_DIR}"
+               ENVIRONMENT_MODIFICATION "OLTREX_BIN=set:${CMAKE_BINARY_DIR}/bin")
 endfunction()
 
 # One test executable per *_test.cpp file in the current folder, each linked
