@@ -1,0 +1,172 @@
+#include "oltrex/keyfetch/ContainerStore.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <mutex>
+#include <system_error>
+
+#include "oltrex/conversion/ContainerMaker.h"
+#include "oltrex/platform/PathText.h"
+#include "oltrex/platform/SafeFile.h"
+#include "oltrex/platform/Trace.h"
+
+namespace oltrex {
+namespace fs = std::filesystem;
+
+namespace {
+
+bool fileExists(const std::string& path) {
+    std::error_code ec;
+    return !path.empty() && fs::is_regular_file(path, ec);
+}
+
+void removeIfPresent(const std::string& path) {
+    std::error_code ec;
+    fs::remove(path, ec);
+}
+
+bool copyFile(const std::string& from, const std::string& to, bool overwrite) {
+    std::error_code ec;
+    return fs::copy_file(from, to, overwrite ? fs::copy_options::overwrite_existing : fs::copy_options::none, ec);
+}
+
+// The container must be on disk, complete and synced before the key may let
+// go of the file: a non-empty regular file, fsynced together with its folder.
+bool containerIsSafe(const std::string& path) {
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec) || fs::file_size(path, ec) == 0 || ec) return false;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    const fs::path folder = fs::path(path).parent_path();
+    return synced && syncFolder(folder.empty() ? fs::path(".") : folder, ec);
+}
+
+}  // namespace
+
+bool moveWithoutReplacing(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    // File systems without RENAME_NOREPLACE: a hard link fails on an existing name too.
+    if (::link(from.c_str(), to.c_str()) != 0) return false;
+    ::unlink(from.c_str());
+    return true;
+}
+
+ContainerStore::ContainerStore(KeyLibrary& key, ContextOptions contextOptions, Clock& clock, ContainerMakerFn maker)
+    : key_(key), contextOptions_(std::move(contextOptions)), clock_(clock), maker_(std::move(maker)) {
+    if (!maker_) maker_ = [](ConversionContext& c, std::string& p, std::string_view k, int f) {
+        return buildContainer(c, p, k, f);
+    };
+}
+
+int ContainerStore::makeContainer(ConversionContext& context, std::string& path, std::string_view kindName,
+                                  int firmwareNumber, int mode) {
+    if (!context.usable()) return -1;
+
+    const std::string original = path;
+    const std::string safetyCopy = original + "2";
+    removeIfPresent(safetyCopy);
+    copyFile(original, safetyCopy, true);
+
+    int result = -1;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        if (!fileExists(path)) {
+            // The maker consumes the local file; the safety copy brings it back.
+            path = original;
+            copyFile(safetyCopy, path, true);
+        }
+        context.mode = mode;
+        result = maker_(context, path, kindName, firmwareNumber);
+        context.mode = 0;
+        if (result == 0 && fileExists(path)) break;
+        if (result == 0) result = -1;  // "success" without a product is no success
+        if (attempt + 1 < kAttempts) clock_.sleepMs(kRetryWaitMs);
+    }
+    removeIfPresent(safetyCopy);
+    return result;
+}
+
+std::string ContainerStore::placeEuFile(const std::string& containerName, const std::string& producedPath) {
+    const PathParts produced = splitPath(producedPath);
+    std::string base = splitPath(containerName).base;
+    // A container numbered because of a name collision ("...[3]") gives an EU
+    // name without that number when it is free.
+    const auto bracket = base.rfind('[');
+    const bool numbered = bracket != std::string::npos;
+    if (numbered) base.erase(bracket);
+    if (!base.empty() && base[0] == 'V') base[0] = 'M';
+
+    std::string suffix;
+    if (numbered) {
+        for (int i = 1; fileExists(produced.folder + base + suffix + produced.ext); ++i)
+            suffix = "[" + std::to_string(i) + "]";
+    }
+    const std::string target = produced.folder + base + suffix + produced.ext;
+    if (target == producedPath) return producedPath;
+    // An EU file of that name is never replaced: the new one keeps the name the maker gave it.
+    return moveWithoutReplacing(producedPath, target) ? target : producedPath;
+}
+
+FilingResult ContainerStore::fileDownloadedFile(const FilingRequest& request) {
+    FilingResult result;
+    {
+        // Container runs share working names and the cipher library's registers.
+        std::lock_guard runLock(containerRunMutex());
+        ConversionContext context(contextOptions_);
+
+        const std::string euCopy = request.localPath + ".tmpdlt";
+        removeIfPresent(euCopy);
+        if (request.makeEuFile) copyFile(request.localPath, euCopy, true);
+
+        std::string path = request.localPath;
+        result.containerResult = makeContainer(context, path, request.kindName, request.firmwareNumber, 0);
+        if (result.filed()) result.containerPath = path;
+        const std::string containerName = fileNameOf(path);
+
+        // The EU file is made for filed containers only: a failed run leaves no
+        // container folder in the context to place it in.
+        if (request.makeEuFile && result.filed() && copyFile(euCopy, request.localPath, false)) {
+            std::string folder = context.folder;
+            appendSeparator(folder);
+            std::error_code ec;
+            if (!folder.empty()) fs::create_directories(folder, ec);
+            const std::string euPart = std::string(1, kPathSep) + euSubfolder();
+            if (("/" + folder).find(euPart) == std::string::npos) folder += euSubfolder();
+            fs::create_directories(folder, ec);
+            context.folder = folder;
+
+            std::string euPath = request.localPath;
+            result.euResult = makeContainer(context, euPath, request.kindName, request.firmwareNumber, 1);
+            if (result.euResult == 0) result.euPath = placeEuFile(containerName, euPath);
+
+            if (!request.cardImage.empty() && !result.euPath.empty()) {
+                // The converted card image is the card's EU file.
+                if (!replaceFile(result.euPath, request.cardImage, ec))
+                    tracef("card image not written to %s: %s\r\n", result.euPath.c_str(), ec.message().c_str());
+            }
+        }
+        removeIfPresent(euCopy);
+        removeIfPresent(request.localPath);
+    }
+
+    if (!result.filed()) {
+        trace("container not made; the file stays on the key: " + request.keyName + "\r\n");
+        return result;
+    }
+    if (request.noDelete) return result;
+    if (!containerIsSafe(result.containerPath)) {
+        trace("container not safely on disk; the file stays on the key: " + request.keyName + "\r\n");
+        return result;
+    }
+    result.deleteCalled = true;
+    result.deleteResult = key_.deleteFile(request.keyName);
+    return result;
+}
+
+}  // namespace oltrex
