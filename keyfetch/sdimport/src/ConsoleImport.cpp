@@ -1,0 +1,63 @@
+#include "oltrex/sdimport/ConsoleImport.h"
+
+#include <istream>
+#include <ostream>
+
+#include "oltrex/sdimport/SdCardImport.h"
+
+namespace oltrex {
+
+ConsoleDriveChooser::ConsoleDriveChooser(std::istream& in, std::ostream& out, DriveSources sources)
+    : in_(in), out_(out), sources_(std::move(sources)) {}
+
+bool ConsoleDriveChooser::chooseDrive(std::string& rootText) {
+    DriveScanner scanner(sources_);
+    scanner.scanDrives();
+    const auto& drives = scanner.drives();
+
+    out_ << kKeyFetchCaption << "\nBitte wählen Sie ein Laufwerk aus:\n(Buchstabe aus Explorer ersichtlich)\n";
+    for (std::size_t i = 0; i < drives.size(); ++i) out_ << "  " << (i + 1) << "  " << driveRootText(drives[i]) << '\n';
+    for (;;) {
+        out_ << "Laufwerk [" << (drives.empty() ? 0 : 1) << "], a = Abbrechen: " << std::flush;
+        std::string line;
+        if (!std::getline(in_, line)) {
+            out_ << '\n';
+            rootText.clear();
+            return false;
+        }
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+        while (!line.empty() && line.front() == ' ') line.erase(0, 1);
+        if (line == "a" || line == "A") {
+            rootText.clear();
+            return false;
+        }
+        if (line.empty()) {
+            rootText = drives.empty() ? std::string() : driveRootText(drives.front());
+            return true;
+        }
+        std::size_t pick = 0;
+        bool number = line.find_first_not_of("0123456789") == std::string::npos && line.size() < 6;
+        if (number) pick = std::stoul(line);
+        if (number && pick >= 1 && pick <= drives.size()) {
+            rootText = driveRootText(drives[pick - 1]);
+            return true;
+        }
+        out_ << "Keine gültige Auswahl.\n";
+    }
+}
+
+int runConsoleSdImport(ContainerStore& store, Clock& clock, const std::filesystem::path& workFolder,
+                       const ConsoleSdImportOptions& options, std::istream& in, std::ostream& out) {
+    SdCardImport import(store, clock, options.drives, workFolder);
+    ConsoleDriveChooser chooser(in, out, options.drives);
+    SdImportRequest request;
+    request.makeEuFile = options.makeEuFile;
+    request.firmwareNumber = options.firmwareNumber;
+    request.namedDrive = options.mountPoint;
+    const SdImportResult result = import.run(request, chooser);
+    if (result.cancelled) return kSdImportCancelled;
+    if (result.message) out << result.message->text << std::endl;
+    return result.containers() > 0 ? kSdImportContainersMade : kSdImportNothingFound;
+}
+
+}  // namespace oltrex
