@@ -100,6 +100,13 @@ TEST_F(MakerFiling, NoWorkingFilesAreLeftInTheWorkFolder) {
     EXPECT_EQ(filesIn(folders.work), (std::vector<std::string>{"V_OTHER_622B5715.tmpdlt", "V_OTHER_622B57152"}));
 }
 
+TEST_F(MakerFiling, CleanUpSparesTheContainerWhenTheContainerFolderIsTheWorkFolder) {
+    settings.set(kTachographSettingsPath, "ContainerPath", folders.work.string());
+    ASSERT_EQ(run("V_ABC_622B5715", vehicleFile("ABC"), "V_ABC_622B5715"), 0);
+    EXPECT_TRUE(fs::exists(path));
+    EXPECT_EQ(filesIn(folders.work), (std::vector<std::string>{"V_ABC_2022-03-11_14-05-09.dlc"}));
+}
+
 TEST_F(MakerFiling, CleanUpNeverTouchesAFolderOthersCanEnter) {
     fs::permissions(folders.work, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                                       fs::perms::others_read | fs::perms::others_exec,

@@ -190,15 +190,17 @@ void markEuFile(std::string& fileName) {
     }
 }
 
-void cleanWorkFolder(const fs::path& workFolder) {
-    // Only KeyFetch's own private folder is tidied, never a shared one.
+// Removes the working files of runs and imports. Only KeyFetch's own private
+// folder is tidied, never a shared one, and never the file just filed (should
+// the container folder be the work folder).
+void cleanWorkFolder(const fs::path& workFolder, const std::string& filed) {
     if (!isPrivateWorkFolder(workFolder)) {
         trace("work folder is not private: no clean-up\r\n");
         return;
     }
-    removeMatchingFiles(workFolder, "K_*.dlt");
-    removeMatchingFiles(workFolder, "K_*.dlc");
-    removeMatchingFiles(workFolder, "*.dlc");
+    removeMatchingFiles(workFolder, "K_*.dlt", filed);
+    removeMatchingFiles(workFolder, "K_*.dlc", filed);
+    removeMatchingFiles(workFolder, "*.dlc", filed);
 }
 
 }  // namespace
@@ -320,7 +322,7 @@ int buildContainer(ConversionContext& context, std::string& path, std::string_vi
             return kContainerCreateFailed;
         }
         fs::remove(localPath, ec);
-        cleanWorkFolder(workFolder);
+        cleanWorkFolder(workFolder, filed);
         path = std::move(filed);
         return kContainerOk;
     } catch (const std::exception& e) {

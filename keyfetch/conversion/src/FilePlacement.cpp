@@ -109,14 +109,17 @@ bool isPrivateWorkFolder(const fs::path& folder) {
     return st.st_uid == ::geteuid() && (st.st_mode & 077) == 0;
 }
 
-void removeMatchingFiles(const fs::path& folder, const char* pattern) {
+void removeMatchingFiles(const fs::path& folder, const char* pattern, const fs::path& keep) {
     std::error_code ec;
+    const fs::path kept = keep.empty() ? fs::path() : fs::weakly_canonical(keep, ec);
+    ec.clear();
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code statEc;
         if (it->is_directory(statEc) && !it->is_symlink(statEc)) continue;
         const std::string name = it->path().filename().string();
         if (::fnmatch(pattern, name.c_str(), FNM_PERIOD) != 0) continue;
         std::error_code removeEc;
+        if (!kept.empty() && fs::weakly_canonical(it->path(), removeEc) == kept) continue;
         fs::remove(it->path(), removeEc);
     }
 }

@@ -18,7 +18,9 @@ bool placeNewFile(std::string& path, std::span<const std::uint8_t> data, std::er
 // owned by the effective user) and that is not the shared system temporary folder.
 bool isPrivateWorkFolder(const std::filesystem::path& folder);
 
-// Deletes the files in `folder` whose names match the shell pattern (no folders).
-void removeMatchingFiles(const std::filesystem::path& folder, const char* pattern);
+// Deletes the files in `folder` whose names match the shell pattern (no
+// folders), except the file `keep`.
+void removeMatchingFiles(const std::filesystem::path& folder, const char* pattern,
+                         const std::filesystem::path& keep = {});
 
 }  // namespace oltrex
