@@ -3,7 +3,8 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <stdlib.h>
-#include <sys/ioctl.h>
+#include <poll.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -32,6 +33,7 @@ bool makeRaw(int fd) {
 
 PseudoTerminal::~PseudoTerminal() {
     unpublish();
+    if (closes_ >= 0) ::close(closes_);
     if (slave_ >= 0) ::close(slave_);
     if (master_ >= 0) ::close(master_);
 }
@@ -55,6 +57,24 @@ bool PseudoTerminal::open(std::string& error) {
     }
     const int flags = ::fcntl(master_, F_GETFL);
     ::fcntl(master_, F_SETFL, flags | O_NONBLOCK);
+    closes_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (closes_ < 0 || ::inotify_add_watch(closes_, name, IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
+        error = std::string("inotify: ") + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+void PseudoTerminal::forgetCloses() {
+    char events[4096];
+    while (::read(closes_, events, sizeof events) > 0) {
+    }
+}
+
+bool PseudoTerminal::waitForClose(int timeoutMs) {
+    pollfd p{closes_, POLLIN, 0};
+    if (::poll(&p, 1, timeoutMs) <= 0) return false;
+    forgetCloses();
     return true;
 }
 
@@ -85,12 +105,6 @@ void PseudoTerminal::unpublish() {
     if (link_.empty()) return;
     if (linkTarget(link_) == slavePath_) ::unlink(link_.c_str());
     link_.clear();
-}
-
-int PseudoTerminal::pendingForSlave() const {
-    int n = 0;
-    if (slave_ < 0 || ::ioctl(slave_, FIONREAD, &n) != 0) return 0;
-    return n;
 }
 
 }  // namespace oltrex::bootsim

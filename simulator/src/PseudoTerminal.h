@@ -23,13 +23,18 @@ public:
     void unpublish();
 
     int master() const { return master_; }
-    // Bytes written to the master that the PC side has not read yet.
-    int pendingForSlave() const;
+    // Forgets the closes of the slave seen so far.
+    void forgetCloses();
+    // Waits until a user of the slave (the PC) closes it, at most `timeoutMs`.
+    // Data still queued for the slave is lost when the master goes away, so
+    // the last answer must be read before the simulator ends.
+    bool waitForClose(int timeoutMs);
     const std::string& slavePath() const { return slavePath_; }
 
 private:
     int master_ = -1;
     int slave_ = -1;  // held open so the master never sees a hang-up between users
+    int closes_ = -1;  // inotify: closes of the slave by its users
     std::string slavePath_;
     std::string link_;
 };

@@ -56,11 +56,9 @@ bool writeAll(int fd, const std::vector<std::uint8_t>& bytes) {
     return true;
 }
 
-// The answer to the reboot command must reach the PC before the line goes away.
-void waitUntilRead(const PseudoTerminal& pty) {
-    const std::int64_t deadline = nowNs() + 2'000'000'000;
-    while (pty.pendingForSlave() > 0 && nowNs() < deadline && !gStop) ::poll(nullptr, 0, 2);
-}
+// How long the PC may take to read the answer to the reboot command and
+// close the line before the simulator ends anyway.
+constexpr int kFinalAnswerWaitMs = 5000;
 
 bool storeFirmware(const Options& options, const BootLoader& loader) {
     if (options.keyFolder.empty()) return true;
@@ -119,6 +117,7 @@ int run(const Options& options, PseudoTerminal& pty, BootLoader& loader) {
                              result->answerCode ? (*result->answerCode == 0x06 ? "ACK" : "NACK/other")
                                                 : "no answer");
             }
+            if (loader.rebooted()) pty.forgetCloses();
             if (result->answerCode) {
                 if (byteNs) {
                     lineFreeAt += byteNs * static_cast<std::int64_t>(result->answerLine.size());
@@ -127,7 +126,8 @@ int run(const Options& options, PseudoTerminal& pty, BootLoader& loader) {
                 writeAll(pty.master(), result->answerLine);
             }
             if (loader.rebooted()) {
-                waitUntilRead(pty);
+                // The answer is lost if the line goes away before the PC read it.
+                if (result->answerCode) pty.waitForClose(kFinalAnswerWaitMs);
                 return storeFirmware(options, loader) ? 0 : 1;
             }
         }

@@ -272,6 +272,7 @@ D2XX_EXPORT FT_STATUS FT_Read(FT_HANDLE handle, void* buffer, uint32_t toRead,
     auto* out = static_cast<uint8_t*>(buffer);
     const std::int64_t deadline =
         port->readTimeoutMs == 0 ? -1 : nowNs() + std::int64_t{port->readTimeoutMs} * 1000000;
+    bool hungUp = false;
     while (*bytesRead < toRead) {
         const ssize_t n = ::read(port->fd, out + *bytesRead, toRead - *bytesRead);
         if (n > 0) {
@@ -288,9 +289,14 @@ D2XX_EXPORT FT_STATUS FT_Read(FT_HANDLE handle, void* buffer, uint32_t toRead,
         const int revents = waitFor(port->fd, POLLIN, deadline);
         if (revents == 0) break;  // time-out: what arrived so far
         if (revents < 0) return FT_IO_ERROR;
-        if ((revents & POLLIN) == 0) {
-            if (deadline >= 0) sleepUntil(deadline);
-            return *bytesRead > 0 ? FT_OK : FT_IO_ERROR;
+        // After a hang-up poll() reports at once for ever: one more read takes
+        // what is left, then the read fails.
+        if ((revents & (POLLHUP | POLLERR | POLLNVAL)) != 0 || (revents & POLLIN) == 0) {
+            if (hungUp || (revents & POLLIN) == 0) {
+                if (deadline >= 0) sleepUntil(deadline);
+                return *bytesRead > 0 ? FT_OK : FT_IO_ERROR;
+            }
+            hungUp = true;
         }
     }
     return FT_OK;
