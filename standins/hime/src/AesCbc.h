@@ -11,7 +11,8 @@ constexpr std::size_t kKeyLength = 24;
 constexpr std::size_t kVectorLength = 16;
 constexpr std::size_t kBlockLength = 16;
 
-// Both give kOk or a negative Status; `out` is replaced only on success.
+// Both give kOk or a negative Status. `out` receives the result; it must not
+// overlap the input, and its content is undefined after a failure.
 int aes192CbcEncrypt(const std::uint8_t* key, const std::uint8_t* iv, const std::uint8_t* data,
                      std::size_t size, SecureBytes& out);
 int aes192CbcDecrypt(const std::uint8_t* key, const std::uint8_t* iv, const std::uint8_t* data,

@@ -33,18 +33,19 @@ int cipher(bool encrypt, int dataReg, int keyReg, int ivReg, int outReg) noexcep
     if (!data || !key || !iv || !out) return kInvalidRegister;
     const int status = guarded([&] {
         if (key->size() != kKeyLength || iv->size() != kVectorLength) return int{kWrongKeyOrVectorLength};
-        SecureBytes result;
-        if (encrypt) {
-            // Ciphertext (at most one block more than the data) plus the vector copy.
-            if (data->size() > static_cast<std::size_t>(INT_MAX) - 2 * kBlockLength) return int{kTooLarge};
-            const int rc = aes192CbcEncrypt(key->data(), iv->data(), data->data(), data->size(), result);
-            if (rc != kOk) return rc;
-            result.insert(result.end(), iv->begin(), iv->end());
-        } else {
-            const int rc = aes192CbcDecrypt(key->data(), iv->data(), data->data(), data->size(), result);
-            if (rc != kOk) return rc;
-        }
-        out->swap(result);
+        if (encrypt && data->size() > static_cast<std::size_t>(INT_MAX) - 2 * kBlockLength) return int{kTooLarge};
+        // An output register that is also an input gets a fresh buffer;
+        // otherwise the result is written into the register's own memory.
+        const bool aliased = out == data || out == key || out == iv;
+        SecureBytes separate;
+        SecureBytes& result = aliased ? separate : *out;
+        if (!aliased) clearRegister(*out);  // old bytes never linger behind a shorter result
+        const int rc = encrypt ? aes192CbcEncrypt(key->data(), iv->data(), data->data(), data->size(), result)
+                               : aes192CbcDecrypt(key->data(), iv->data(), data->data(), data->size(), result);
+        if (rc != kOk) return rc;
+        // Ciphertext, then a copy of the vector (room for it is reserved).
+        if (encrypt) result.insert(result.end(), iv->begin(), iv->end());
+        if (aliased) out->swap(separate);
         return int{kOk};
     });
     if (status != kOk) clearRegister(*out);

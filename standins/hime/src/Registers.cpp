@@ -33,8 +33,14 @@ int appendToRegister(SecureBytes& target, const std::uint8_t* data, std::size_t 
 }
 
 void clearRegister(SecureBytes& target) {
-    SecureBytes empty;
-    target.swap(empty);  // the old bytes are wiped when `empty` goes
+    wipeMemory(target.data(), target.size());
+    target.clear();
+    // Moderate sizes keep their (now wiped) memory: the next run of the same
+    // size then needs no fresh pages, which cost more than the copy itself.
+    if (target.capacity() > kKeptCapacity) {
+        SecureBytes empty;
+        target.swap(empty);
+    }
 }
 
 }  // namespace oltrex::hime

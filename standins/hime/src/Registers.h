@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "hime.h"
@@ -37,6 +38,16 @@ struct WipingAllocator {
         wipeMemory(p, n * sizeof(T));
         ::operator delete(p);
     }
+    // Growing by resize() leaves the new bytes uninitialised: they are always
+    // written at once, and zeroing megabytes first would cost a pass more.
+    template <class U>
+    void construct(U* p) noexcept {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
     template <class U>
     bool operator==(const WipingAllocator<U>&) const noexcept { return true; }
 };
@@ -49,7 +60,11 @@ SecureBytes* threadRegister(int reg);
 // Appends `length` bytes (which may lie inside the register itself).
 int appendToRegister(SecureBytes& target, const std::uint8_t* data, std::size_t length);
 
-// Empties the register and wipes and frees its bytes.
+// Registers keep up to this much memory when they are cleared.
+constexpr std::size_t kKeptCapacity = std::size_t{64} << 20;
+
+// Empties the register and wipes its bytes. The memory stays with the
+// register for reuse up to kKeptCapacity and is freed beyond that.
 void clearRegister(SecureBytes& target);
 
 }  // namespace oltrex::hime
