@@ -152,6 +152,33 @@ TEST_F(HimeCipherTest, TheOutputRegisterMayBeTheDataRegister) {
     EXPECT_EQ(hime.bytes(1), separate);
 }
 
+TEST_F(HimeCipherTest, AResultReplacesWhatTheOutputRegisterHeld) {
+    const Bytes small = patterned(10);
+    const Bytes expected = encrypt(small, key_, iv_);
+    hime.putBytes(4, patterned(5000));
+    hime.putBytes(1, small);
+    hime.putText(2, key_);
+    hime.putText(3, iv_);
+    ASSERT_EQ(hime.encrypt(1, 2, 3, 4), 0);
+    EXPECT_EQ(hime.bytes(4), expected);
+}
+
+TEST_F(HimeCipherTest, RepeatedRunsOfDifferentSizesGiveTheSameResultsAsFreshOnes) {
+    // Registers reuse their memory between runs; nothing of a bigger earlier
+    // run may show in a smaller later one.
+    std::vector<Bytes> fresh;
+    for (std::size_t size : {100000u, 17u, 50000u, 0u}) fresh.push_back(encrypt(patterned(size), key_, iv_));
+    std::size_t i = 0;
+    for (std::size_t size : {100000u, 17u, 50000u, 0u}) {
+        for (int round = 0; round < 2; ++round) EXPECT_EQ(encrypt(patterned(size), key_, iv_), fresh[i]) << size;
+        ++i;
+    }
+    hime.putText(1, "long content that is cleared");
+    hime.clear(1);
+    hime.putText(1, "new");
+    EXPECT_EQ(hime.bytes(1), (Bytes{'n', 'e', 'w'}));
+}
+
 // The maker's outer layer, checked with the openssl command line.
 class HimeOpensslTest : public HimeCipherTest {
 protected:
