@@ -1,8 +1,33 @@
 #include "oltrex/conversion/ConversionContext.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "oltrex/platform/Trace.h"
 
 namespace oltrex {
+namespace {
+
+// The folder of the running program, where the programs' libraries lie.
+std::filesystem::path programFolder() {
+    std::error_code ec;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::filesystem::path() : self.parent_path();
+}
+
+// Loads a library given by name the way Windows does: from the program's own
+// folder first, then through the loader's search path. A path is used as given.
+bool openLibrary(DynamicLibrary& library, const std::string& name) {
+    if (name.find('/') == std::string::npos) {
+        const auto folder = programFolder();
+        if (!folder.empty() && std::filesystem::exists(folder / name) && library.open((folder / name).string())) {
+            return true;
+        }
+    }
+    return library.open(name);
+}
+
+}  // namespace
 
 void ConversionContext::Companion::release(int /*flags*/) {}
 
@@ -35,7 +60,7 @@ void ConversionContext::loadCipher(const ContextOptions& options) {
     if (options.cipherTable) {
         cipher_ = *options.cipherTable;
     } else {
-        if (!cipherLibrary_.open(options.cipherLibrary)) {
+        if (!openLibrary(cipherLibrary_, options.cipherLibrary)) {
             tracef("cipher library %s not loaded: %s\r\n", options.cipherLibrary.c_str(),
                    cipherLibrary_.error().c_str());
             return;
