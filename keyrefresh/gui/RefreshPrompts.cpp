@@ -1,0 +1,20 @@
+#include "RefreshPrompts.h"
+
+#include <QMessageBox>
+
+namespace oltrex::gui {
+
+bool QtRefreshPrompts::acceptConditions(QWidget* parent, const QString& caption,
+                                        const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok | QMessageBox::Cancel,
+                    parent);
+    box.setDefaultButton(QMessageBox::Ok);
+    return box.exec() == QMessageBox::Ok;
+}
+
+void QtRefreshPrompts::exclamation(QWidget* parent, const QString& caption, const QString& text) {
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+}  // namespace oltrex::gui
