@@ -32,9 +32,9 @@ struct CardVehicle {
     std::uint8_t nation = 13;
 };
 
-// Everything the EF writers share: the resolved spec and the invented history.
+// Everything the EF writers share: the resolved options and the invented history.
 struct CardStory {
-    CardSpec spec;
+    CardOptions options;
     std::array<std::uint8_t, 8> chip{};
     InventedPerson holder;
     std::string authority;
@@ -81,10 +81,10 @@ Bytes icc(const CardStory& story, Random& random) {
     Bytes out;
     ByteWriter w(out);
     w.u8(static_cast<std::uint8_t>(random.below(0x10)));  // clock stop mode
-    fields::extendedSerialNumber(w, random, equipmentType(story.spec.type), 0x10 + static_cast<std::uint8_t>(random.below(0x20)));
+    fields::extendedSerialNumber(w, random, equipmentType(story.options.type), 0x10 + static_cast<std::uint8_t>(random.below(0x20)));
     w.text("e1-" + random.digits(3), 8);                  // card approval number
     w.u8(static_cast<std::uint8_t>(random.between(1, 0x40)));  // personaliser
-    w.text(countryText(story.spec.nation), 2);          // embedder country
+    w.text(countryText(story.options.nation), 2);          // embedder country
     unsigned embedder;
     do {
         embedder = random.below(10000);
@@ -100,7 +100,7 @@ Bytes icc(const CardStory& story, Random& random) {
 Bytes applicationIdentification(const CardStory& story, bool gen2) {
     Bytes out;
     ByteWriter w(out);
-    w.u8(static_cast<std::uint8_t>(story.spec.type));
+    w.u8(static_cast<std::uint8_t>(story.options.type));
     w.u16(gen2 ? 0x0100 : 0x0001);  // card structure version
     w.u8(kEventsPerType);
     w.u8(kFaultsPerType);
@@ -120,7 +120,7 @@ Bytes applicationIdentification(const CardStory& story, bool gen2) {
 }
 
 Bytes identification(const CardStory& story, std::size_t size) {
-    const CardSpec& s = story.spec;
+    const CardOptions& s = story.options;
     Bytes out;
     ByteWriter w(out);
     w.u8(s.nation);
@@ -166,7 +166,7 @@ Bytes drivingLicence(const CardStory& story) {
     Bytes out;
     ByteWriter w(out);
     fields::name(w, story.authority);
-    w.u8(story.spec.nation);
+    w.u8(story.options.nation);
     w.text(story.licenceNumber, 16);
     expectSize(out, 53, "driving licence");
     return out;
@@ -323,7 +323,7 @@ Bytes places(const CardStory& story, Random& random, bool gen2) {
             const std::uint32_t time = withoutTagByte(day.midnight + (end ? day.lastMinute : day.firstMinute) * 60);
             b.u32(time);
             b.u8(static_cast<std::uint8_t>(end));  // 0 begin, 1 end of the daily work period
-            b.u8(story.spec.nation);
+            b.u8(story.options.nation);
             b.u8(static_cast<std::uint8_t>(random.below(0x10)));  // region
             b.u24(withoutTagByte(day.odometerStart + (end ? day.distance : 0), 3));
             if (gen2) {
@@ -346,7 +346,7 @@ Bytes currentUsage(const CardStory& story, Random& random) {
     Bytes out;
     ByteWriter w(out);
     const CardVehicle& v = story.vehicles.back();
-    w.u32(random.time(story.spec.downloadTime - 6 * 3600, story.spec.downloadTime - 600));
+    w.u32(random.time(story.options.downloadTime - 6 * 3600, story.options.downloadTime - 600));
     fields::vehicleRegistration(w, v.nation, v.registration);
     return out;
 }
@@ -363,7 +363,7 @@ Bytes controlActivity(const CardStory& story, Random& random) {
     w.u8(0x90);  // card downloaded, displayed
     w.u32(time);
     Random cardRandom = random.fork(0xC0);
-    fields::fullCardNumber(w, CardType::Control, story.spec.nation, inventCardNumber(cardRandom, CardType::Control));
+    fields::fullCardNumber(w, CardType::Control, story.options.nation, inventCardNumber(cardRandom, CardType::Control));
     const CardVehicle& v = story.vehicles.front();
     fields::vehicleRegistration(w, v.nation, v.registration);
     w.u32(withoutTagByte(time - 28 * 86400));
@@ -461,7 +461,7 @@ struct TypeFile {
 
 std::vector<TypeFile> cardTypeFiles(const CardStory& story, Random& random) {
     std::vector<TypeFile> files;
-    switch (story.spec.type) {
+    switch (story.options.type) {
         case CardType::Driver: break;
         case CardType::Workshop: {
             files.push_back({0x050A, filledRecords(random, kCalibrationRecords, kCalibrationRecordSize, 3,
@@ -482,11 +482,11 @@ std::vector<TypeFile> cardTypeFiles(const CardStory& story, Random& random) {
     return files;
 }
 
-CardStory inventStory(const CardSpec& spec) {
+CardStory inventStory(const CardOptions& options) {
     CardStory story;
-    story.spec = spec;
-    CardSpec& s = story.spec;
-    Random people(spec.seed * 0x2545F4914F6CDD1Dull + static_cast<std::uint64_t>(spec.type));
+    story.options = options;
+    CardOptions& s = story.options;
+    Random people(options.seed * 0x2545F4914F6CDD1Dull + static_cast<std::uint64_t>(options.type));
     story.holder = inventPerson(people);
     if (s.surname.empty() && s.type != CardType::Company) s.surname = story.holder.surname;
     if (s.firstNames.empty() && s.type != CardType::Company) s.firstNames = story.holder.firstNames;
@@ -541,8 +541,8 @@ Bytes entryData(const CardStory& story, const CardFileEntry& e, Random& random) 
         case 0xC108:
         case 0xC109: return certificate(random, gen2);
         case 0x0520:
-            return identification(story, story.spec.identificationDataSize ? story.spec.identificationDataSize
-                                                                            : identificationSize(story.spec.type));
+            return identification(story, story.options.identificationDataSize ? story.options.identificationDataSize
+                                                                            : identificationSize(story.options.type));
         case 0x050E: return cardDownload(story);
         case 0x0521: return drivingLicence(story);
         case 0x0502: return events(story, random, gen2);
@@ -562,21 +562,21 @@ Bytes entryData(const CardStory& story, const CardFileEntry& e, Random& random) 
 
 }  // namespace
 
-GeneratedCard buildCardContent(const CardSpec& spec) {
-    const CardStory story = inventStory(spec);
+GeneratedCard buildCardContent(const CardOptions& options) {
+    const CardStory story = inventStory(options);
     GeneratedCard card;
-    card.spec = story.spec;
+    card.options = story.options;
     card.chip = story.chip;
 
     const auto table = converterCardFiles();
-    const int generations = spec.generation == Generation::Second ? 2 : 1;
+    const int generations = options.generation == Generation::Second ? 2 : 1;
     for (int g = 0; g < generations; ++g) {
         const std::size_t first = g == 0 ? 0 : kGen1CardFileCount;
         const std::size_t last = g == 0 ? kGen1CardFileCount : table.size();
-        Random random(spec.seed ^ (0xCA4D0000ull + static_cast<std::uint64_t>(g)));
+        Random random(options.seed ^ (0xCA4D0000ull + static_cast<std::uint64_t>(g)));
         for (std::size_t i = first; i < last; ++i) {
             const CardFileEntry& e = table[i];
-            if (g == 1 && !spec.gen2ChipRecords && (e.fileId == 0x0002 || e.fileId == 0x0005)) continue;
+            if (g == 1 && !options.gen2ChipRecords && (e.fileId == 0x0002 || e.fileId == 0x0005)) continue;
             Bytes data = entryData(story, e, random);
             if (e.fileId != 0x0520) expectSize(data, e.size, std::string(e.name).c_str());
             card.records.push_back({e.fileId, e.appendix, std::move(data)});
@@ -605,9 +605,9 @@ Bytes cardImage(const std::vector<CardRecord>& records) {
     return out;
 }
 
-KeyFile buildCardFile(const CardSpec& spec) {
-    const GeneratedCard card = buildCardContent(spec);
-    return {cardFileName(spec.generation, card.spec.cardNumber, spec.downloadTime), keyCardFile(cardImage(card.records))};
+KeyFile buildCardFile(const CardOptions& options) {
+    const GeneratedCard card = buildCardContent(options);
+    return {cardFileName(options.generation, card.options.cardNumber, options.downloadTime), keyCardFile(cardImage(card.records))};
 }
 
 }  // namespace oltrex::testdata

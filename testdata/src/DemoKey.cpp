@@ -17,7 +17,7 @@ std::vector<KeyFile> demoKeyFiles(std::uint64_t seed, std::uint32_t downloadTime
     std::uint32_t time = downloadTime;
     auto earlier = [&](std::uint32_t seconds) { return time = withoutTagByte(time - seconds); };
 
-    VehicleUnitSpec vu;
+    VehicleUnitOptions vu;
     vu.seed = seed * 16 + 1;
     vu.downloadTime = time;
     files.push_back(buildVehicleUnitFile(vu));
@@ -29,7 +29,7 @@ std::vector<KeyFile> demoKeyFiles(std::uint64_t seed, std::uint32_t downloadTime
     vu.downloadTime = earlier(2 * 86400 + 5400);
     files.push_back(buildVehicleUnitFile(vu));
 
-    vu = VehicleUnitSpec{};
+    vu = VehicleUnitOptions{};
     vu.generation = Generation::Second;
     vu.seed = seed * 16 + 3;
     vu.downloadTime = earlier(3 * 3600 + 17 * 60);
@@ -44,7 +44,7 @@ std::vector<KeyFile> demoKeyFiles(std::uint64_t seed, std::uint32_t downloadTime
     std::uint64_t cardSeed = seed * 16 + 5;
     for (const Generation generation : {Generation::First, Generation::Second}) {
         for (const CardType type : types) {
-            CardSpec card;
+            CardOptions card;
             card.type = type;
             card.generation = generation;
             card.seed = cardSeed++;

@@ -123,18 +123,23 @@ std::optional<ImportedFile> importEuFile(ByteView euFile, std::string_view label
     return imported;
 }
 
-std::optional<Bytes> euFileOfKeyForm(ByteView keyFile, WalkError& error) {
+std::optional<KeyFileLayout> walkKeyFile(ByteView keyFile, WalkError& error) {
+    KeyFileLayout layout;
     if (keyFile.size() >= 2 && readBe16(keyFile, 0) == kCardFileTag) {
-        if (keyFile.size() < 6) {
+        layout.kind = EuFileKind::Card;
+        if (keyFile.size() < 2 + kCardClosingBytes.size()) {
             error = {0, "a card file needs its tag and 4 closing bytes"};
             return std::nullopt;
         }
-        const std::size_t end = keyFile.size() - kCardClosingBytes.size();
-        if (!walkCardRecords(keyFile, 2, end, error)) return std::nullopt;
-        return Bytes(keyFile.begin() + 2, keyFile.begin() + static_cast<std::ptrdiff_t>(end));
+        auto records = walkCardRecords(keyFile, 2, keyFile.size() - kCardClosingBytes.size(), error);
+        if (!records) return std::nullopt;
+        layout.records = std::move(*records);
+        return layout;
     }
-    Bytes out;
-    out.reserve(keyFile.size());
+    if (keyFile.empty()) {
+        error = {0, "the file is empty"};
+        return std::nullopt;
+    }
     std::size_t pos = 0;
     while (pos < keyFile.size()) {
         if (keyFile.size() - pos < 2 || keyFile[pos] != kTagByte) {
@@ -162,9 +167,22 @@ std::optional<Bytes> euFileOfKeyForm(ByteView keyFile, WalkError& error) {
             }
             dataSize = static_cast<std::size_t>(marker - from);
         }
-        out.insert(out.end(), keyFile.begin() + static_cast<std::ptrdiff_t>(pos),
-                   keyFile.begin() + static_cast<std::ptrdiff_t>(pos + 2 + dataSize));
+        layout.blocks.push_back({tag, pos, dataSize});
         pos += 2 + dataSize + kEndMarker.size();
+    }
+    return layout;
+}
+
+std::optional<Bytes> euFileOfKeyForm(ByteView keyFile, WalkError& error) {
+    const auto layout = walkKeyFile(keyFile, error);
+    if (!layout) return std::nullopt;
+    if (layout->kind == EuFileKind::Card)
+        return Bytes(keyFile.begin() + 2, keyFile.end() - static_cast<std::ptrdiff_t>(kCardClosingBytes.size()));
+    Bytes out;
+    out.reserve(keyFile.size());
+    for (const EuBlock& block : layout->blocks) {
+        const auto from = keyFile.begin() + static_cast<std::ptrdiff_t>(block.offset);
+        out.insert(out.end(), from, from + static_cast<std::ptrdiff_t>(2 + block.dataSize));
     }
     return out;
 }

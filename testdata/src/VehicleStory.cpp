@@ -10,11 +10,11 @@ void expectBlockSize(const Bytes& data, std::size_t size, const char* what) {
                                " bytes instead of " + std::to_string(size));
 }
 
-VehicleStory inventVehicleStory(const VehicleUnitSpec& spec) {
+VehicleStory inventVehicleStory(const VehicleUnitOptions& options) {
     VehicleStory story;
-    story.spec = spec;
-    VehicleUnitSpec& s = story.spec;
-    Random random(spec.seed * 0x9E3779B97F4A7C15ull + 0x7601);
+    story.options = options;
+    VehicleUnitOptions& s = story.options;
+    Random random(options.seed * 0x9E3779B97F4A7C15ull + 0x7601);
     if (s.registration.empty()) s.registration = inventRegistration(random, s.nation);
     if (s.vin.empty()) s.vin = inventVin(random);
 

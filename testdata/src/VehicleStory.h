@@ -19,7 +19,7 @@ struct StoryCard {
 };
 
 struct VehicleStory {
-    VehicleUnitSpec spec;  // resolved
+    VehicleUnitOptions options;  // resolved
     std::vector<StoryCard> drivers;
     StoryCard companyCard, controlCard, workshopCard;
     std::string company, companyAddress, workshop, workshopAddress;
@@ -29,7 +29,7 @@ struct VehicleStory {
     std::string previousRegistration;  // the vehicle a driver used before
 };
 
-VehicleStory inventVehicleStory(const VehicleUnitSpec& spec);
+VehicleStory inventVehicleStory(const VehicleUnitOptions& options);
 
 // Blocks of each generation; `tag` chooses the S variant of a generation-2 block.
 std::vector<VehicleUnitBlock> gen1Blocks(const VehicleStory& story);

@@ -7,29 +7,29 @@
 
 namespace oltrex::testdata {
 
-GeneratedVehicleUnit buildVehicleUnitContent(const VehicleUnitSpec& spec) {
-    if (spec.companyLocks < 0 || spec.companyLocks > 255 || spec.controls < 0 || spec.controls > 255 ||
-        spec.calibrations < 0 || spec.calibrations > 255 || spec.activityDays < 0 || spec.speedMinutes < 0 ||
-        spec.speedMinutes > 0xFFFF)
-        throw std::invalid_argument("vehicle-unit spec: a record count is out of range");
-    for (const auto tag : spec.sBlocks)
-        if (!isSBlockTag(tag)) throw std::invalid_argument("vehicle-unit spec: S blocks are 0x7611-0x7619");
-    if (!spec.sBlocks.empty() && spec.generation != Generation::Second)
-        throw std::invalid_argument("vehicle-unit spec: S blocks belong to generation-2 files");
+GeneratedVehicleUnit buildVehicleUnitContent(const VehicleUnitOptions& options) {
+    if (options.companyLocks < 0 || options.companyLocks > 255 || options.controls < 0 || options.controls > 255 ||
+        options.calibrations < 0 || options.calibrations > 255 || options.activityDays < 0 || options.speedMinutes < 0 ||
+        options.speedMinutes > 0xFFFF)
+        throw std::invalid_argument("vehicle-unit options: a record count is out of range");
+    for (const auto tag : options.sBlocks)
+        if (!isSBlockTag(tag)) throw std::invalid_argument("vehicle-unit options: S blocks are 0x7611-0x7619");
+    if (!options.sBlocks.empty() && options.generation != Generation::Second)
+        throw std::invalid_argument("vehicle-unit options: S blocks belong to generation-2 files");
 
-    VehicleStory story = inventVehicleStory(spec);
-    if (story.days.empty() && !spec.sBlocks.empty())
-        throw std::invalid_argument("vehicle-unit spec: S blocks need at least one activity day");
+    VehicleStory story = inventVehicleStory(options);
+    if (story.days.empty() && !options.sBlocks.empty())
+        throw std::invalid_argument("vehicle-unit options: S blocks need at least one activity day");
     GeneratedVehicleUnit unit;
-    unit.spec = story.spec;
-    unit.blocks = spec.generation == Generation::First ? gen1Blocks(story) : gen2Blocks(story);
-    for (const auto tag : spec.sBlocks) unit.blocks.push_back(sBlock(story, tag));
+    unit.options = story.options;
+    unit.blocks = options.generation == Generation::First ? gen1Blocks(story) : gen2Blocks(story);
+    for (const auto tag : options.sBlocks) unit.blocks.push_back(sBlock(story, tag));
     return unit;
 }
 
-KeyFile buildVehicleUnitFile(const VehicleUnitSpec& spec) {
-    const GeneratedVehicleUnit unit = buildVehicleUnitContent(spec);
-    return {vehicleUnitFileName(spec.generation, unit.spec.registration, spec.downloadTime),
+KeyFile buildVehicleUnitFile(const VehicleUnitOptions& options) {
+    const GeneratedVehicleUnit unit = buildVehicleUnitContent(options);
+    return {vehicleUnitFileName(options.generation, unit.options.registration, options.downloadTime),
             keyVehicleUnitFile(unit.blocks)};
 }
 

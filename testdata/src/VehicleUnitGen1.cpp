@@ -15,7 +15,7 @@ constexpr std::size_t kGen1Signature = 128;
 void cardNumber(ByteWriter& w, const StoryCard& c) { fields::fullCardNumber(w, c.type, c.nation, c.number); }
 
 Bytes overview(const VehicleStory& story, Random& random) {
-    const VehicleUnitSpec& s = story.spec;
+    const VehicleUnitOptions& s = story.options;
     Bytes out;
     ByteWriter w(out);
     random.dataBytes(w, kGen1Certificate);  // member state certificate
@@ -55,7 +55,7 @@ Bytes overview(const VehicleStory& story, Random& random) {
 }
 
 Bytes activities(const VehicleStory& story, std::size_t dayIndex, Random& random) {
-    const VehicleUnitSpec& s = story.spec;
+    const VehicleUnitOptions& s = story.options;
     const WorkDay& day = story.days[dayIndex];
     const StoryCard& driver = story.drivers[story.driverOfDay[dayIndex]];
     Bytes out;
@@ -109,7 +109,7 @@ Bytes activities(const VehicleStory& story, std::size_t dayIndex, Random& random
 }
 
 Bytes eventsAndFaults(const VehicleStory& story, Random& random) {
-    const VehicleUnitSpec& s = story.spec;
+    const VehicleUnitOptions& s = story.options;
     Bytes out;
     ByteWriter w(out);
     auto someTime = [&] { return random.time(s.downloadTime - 300 * 86400, s.downloadTime - 3600); };
@@ -200,7 +200,7 @@ void speeds(ByteWriter& w, Random& random) {
 }
 
 Bytes detailedSpeed(const VehicleStory& story, Random& random) {
-    const std::vector<std::uint32_t> minutes = drivingMinutes(story, story.spec.speedMinutes);
+    const std::vector<std::uint32_t> minutes = drivingMinutes(story, story.options.speedMinutes);
     Bytes out;
     ByteWriter w(out);
     w.u16(static_cast<std::uint16_t>(minutes.size()));
@@ -213,7 +213,7 @@ Bytes detailedSpeed(const VehicleStory& story, Random& random) {
 }
 
 Bytes technicalData(const VehicleStory& story, Random& random) {
-    const VehicleUnitSpec& s = story.spec;
+    const VehicleUnitOptions& s = story.options;
     Bytes out;
     ByteWriter w(out);
     // Vehicle unit identification.
@@ -264,7 +264,7 @@ Bytes technicalData(const VehicleStory& story, Random& random) {
 }  // namespace
 
 std::vector<VehicleUnitBlock> gen1Blocks(const VehicleStory& story) {
-    Random random(story.spec.seed ^ 0x0100000000ull);
+    Random random(story.options.seed ^ 0x0100000000ull);
     std::vector<VehicleUnitBlock> blocks;
     blocks.push_back({0x7601, overview(story, random)});
     for (std::size_t d = 0; d < story.days.size(); ++d) blocks.push_back({0x7602, activities(story, d, random)});

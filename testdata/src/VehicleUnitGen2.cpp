@@ -80,7 +80,7 @@ void certificate(ByteWriter& w, Random& random) {
 }
 
 Bytes overview(const VehicleStory& story, Random& random) {
-    const VehicleUnitSpec& s = story.spec;
+    const VehicleUnitOptions& s = story.options;
     Bytes out;
     ByteWriter w(out);
     recordArray(w, kMemberStateCertificate, 205, 1, [&](ByteWriter& r, int) { certificate(r, random); });
@@ -119,7 +119,7 @@ Bytes overview(const VehicleStory& story, Random& random) {
 }
 
 Bytes activities(const VehicleStory& story, std::size_t dayIndex, Random& random) {
-    const VehicleUnitSpec& s = story.spec;
+    const VehicleUnitOptions& s = story.options;
     const WorkDay& day = story.days[dayIndex];
     const StoryCard& driver = story.drivers[story.driverOfDay[dayIndex]];
     const std::uint32_t inserted = withoutTagByte(day.midnight + day.firstMinute * 60 - 120);
@@ -178,7 +178,7 @@ Bytes activities(const VehicleStory& story, std::size_t dayIndex, Random& random
 }
 
 Bytes eventsAndFaults(const VehicleStory& story, Random& random) {
-    const VehicleUnitSpec& s = story.spec;
+    const VehicleUnitOptions& s = story.options;
     Bytes out;
     ByteWriter w(out);
     auto someTime = [&] { return random.time(s.downloadTime - 300 * 86400, s.downloadTime - 3600); };
@@ -243,7 +243,7 @@ Bytes detailedSpeed(const VehicleStory& story, Random& random) {
             if (day->spans[i].activity != kDriving) continue;
             const int end = i + 1 < day->spans.size() ? day->spans[i + 1].startMinute : 1440;
             for (int m = end - 1; m >= day->spans[i].startMinute; --m) {
-                if (static_cast<int>(minutes.size()) >= story.spec.speedMinutes) break;
+                if (static_cast<int>(minutes.size()) >= story.options.speedMinutes) break;
                 const std::uint32_t t = day->midnight + static_cast<std::uint32_t>(m) * 60;
                 if (withoutTagByte(t) == t) minutes.insert(minutes.begin(), t);
             }
@@ -264,7 +264,7 @@ Bytes detailedSpeed(const VehicleStory& story, Random& random) {
 }
 
 Bytes technicalData(const VehicleStory& story, Random& random) {
-    const VehicleUnitSpec& s = story.spec;
+    const VehicleUnitOptions& s = story.options;
     Bytes out;
     ByteWriter w(out);
     recordArray(w, kVuIdentification, 126, 1, [&](ByteWriter& r, int) {
@@ -337,7 +337,7 @@ Bytes technicalData(const VehicleStory& story, Random& random) {
 Bytes genericSData(const VehicleStory& story, std::uint16_t tag, Random& random) {
     Bytes out;
     ByteWriter w(out);
-    recordArray(w, kCurrentDateTime, 4, 1, [&](ByteWriter& r, int) { r.u32(story.spec.downloadTime); });
+    recordArray(w, kCurrentDateTime, 4, 1, [&](ByteWriter& r, int) { r.u32(story.options.downloadTime); });
     randomArray(w, random, static_cast<std::uint8_t>(tag & 0xFF), 24, random.between(1, 6));
     signatureArray(w, random);
     return out;
@@ -346,7 +346,7 @@ Bytes genericSData(const VehicleStory& story, std::uint16_t tag, Random& random)
 }  // namespace
 
 std::vector<VehicleUnitBlock> gen2Blocks(const VehicleStory& story) {
-    Random random(story.spec.seed ^ 0x2100000000ull);
+    Random random(story.options.seed ^ 0x2100000000ull);
     std::vector<VehicleUnitBlock> blocks;
     blocks.push_back({0x7621, overview(story, random)});
     for (std::size_t d = 0; d < story.days.size(); ++d) blocks.push_back({0x7622, activities(story, d, random)});
@@ -357,7 +357,7 @@ std::vector<VehicleUnitBlock> gen2Blocks(const VehicleStory& story) {
 }
 
 VehicleUnitBlock sBlock(const VehicleStory& story, std::uint16_t tag) {
-    Random random(story.spec.seed ^ (0x1100000000ull + tag));
+    Random random(story.options.seed ^ (0x1100000000ull + tag));
     switch (tag) {
         case 0x7611: return {tag, overview(story, random)};
         case 0x7612: return {tag, activities(story, story.days.size() - 1, random)};

@@ -30,8 +30,8 @@ const CardRecord& only(const GeneratedCard& card, std::uint16_t fileId, std::uin
     return *found;
 }
 
-CardSpec spec(CardType type, Generation generation) {
-    CardSpec s;
+CardOptions options(CardType type, Generation generation) {
+    CardOptions s;
     s.type = type;
     s.generation = generation;
     s.seed = 3;
@@ -43,7 +43,7 @@ TEST(GeneratedCards, holdEveryConverterEfOnceAtTheTablesSize) {
     ASSERT_EQ(table.size(), 62u);
     for (const CardType type : kAllTypes) {
         for (const Generation generation : {Generation::First, Generation::Second}) {
-            const GeneratedCard card = buildCardContent(spec(type, generation));
+            const GeneratedCard card = buildCardContent(options(type, generation));
             const auto records = byTag(card);
             const std::size_t entries = generation == Generation::First ? kGen1CardFileCount : table.size();
             for (std::size_t i = 0; i < entries; ++i) {
@@ -63,21 +63,21 @@ TEST(GeneratedCards, holdEveryConverterEfOnceAtTheTablesSize) {
 
 TEST(GeneratedCards, carryTheirCardTypeInTheApplicationIdentification) {
     for (const CardType type : kAllTypes) {
-        const GeneratedCard card = buildCardContent(spec(type, Generation::Second));
+        const GeneratedCard card = buildCardContent(options(type, Generation::Second));
         EXPECT_EQ(only(card, 0x0501, 0x00).data.at(0), static_cast<std::uint8_t>(type));
         EXPECT_EQ(only(card, 0x0501, 0x02).data.at(0), static_cast<std::uint8_t>(type));
     }
 }
 
 TEST(GeneratedCards, keepOneChipNumberInBothGenerations) {
-    const GeneratedCard card = buildCardContent(spec(CardType::Control, Generation::Second));
+    const GeneratedCard card = buildCardContent(options(CardType::Control, Generation::Second));
     const Bytes chip(card.chip.begin(), card.chip.end());
     EXPECT_EQ(only(card, 0x0005, 0x00).data, chip);
     EXPECT_EQ(only(card, 0x0005, 0x02).data, chip);
 }
 
 TEST(DriverCardIdentification, holdsNationCardNumberAndNamesAtTheirOffsets) {
-    CardSpec s = spec(CardType::Driver, Generation::First);
+    CardOptions s = options(CardType::Driver, Generation::First);
     s.nation = 13;
     s.cardNumber = "DX12345678901200";
     s.surname = "PRANKEL";
@@ -93,7 +93,7 @@ TEST(DriverCardIdentification, holdsNationCardNumberAndNamesAtTheirOffsets) {
 }
 
 TEST(WorkshopCardIdentification, holdsTheHoldersNamesAt138And174) {
-    CardSpec s = spec(CardType::Workshop, Generation::Second);
+    CardOptions s = options(CardType::Workshop, Generation::Second);
     s.surname = "ELBRINK";
     s.firstNames = "RUBEN";
     const GeneratedCard card = buildCardContent(s);
@@ -106,31 +106,31 @@ TEST(WorkshopCardIdentification, holdsTheHoldersNamesAt138And174) {
 }
 
 TEST(GeneratedCards, inventHolderNamesWhenNoneAreGiven) {
-    const GeneratedCard card = buildCardContent(spec(CardType::Driver, Generation::First));
-    EXPECT_FALSE(card.spec.surname.empty());
-    EXPECT_FALSE(card.spec.firstNames.empty());
-    EXPECT_EQ(card.spec.cardNumber.size(), 16u);
+    const GeneratedCard card = buildCardContent(options(CardType::Driver, Generation::First));
+    EXPECT_FALSE(card.options.surname.empty());
+    EXPECT_FALSE(card.options.firstNames.empty());
+    EXPECT_EQ(card.options.cardNumber.size(), 16u);
     const Bytes& id = only(card, 0x0520, 0x00).data;
-    EXPECT_EQ(std::string(id.begin() + 66, id.begin() + 66 + static_cast<std::ptrdiff_t>(card.spec.surname.size())),
-              card.spec.surname);
+    EXPECT_EQ(std::string(id.begin() + 66, id.begin() + 66 + static_cast<std::ptrdiff_t>(card.options.surname.size())),
+              card.options.surname);
 }
 
 TEST(IdentificationSize, canBeSetToTheConvertersSizeForAnyCardType) {
-    CardSpec s = spec(CardType::Company, Generation::First);
+    CardOptions s = options(CardType::Company, Generation::First);
     s.identificationDataSize = 143;
     EXPECT_EQ(only(buildCardContent(s), 0x0520, 0x00).data.size(), 143u);
 }
 
 TEST(Gen2Cards, areLargeEnoughAndHaveTheActivitySignatureTheConverterLooksFor) {
     for (const CardType type : kAllTypes) {
-        const GeneratedCard card = buildCardContent(spec(type, Generation::Second));
+        const GeneratedCard card = buildCardContent(options(type, Generation::Second));
         EXPECT_GE(cardImage(card.records).size(), 30000u);
         EXPECT_EQ(only(card, 0x0504, 0x03).data.size(), 64u);
     }
 }
 
 TEST(Gen2Cards, canLeaveOutTheirOwnChipRecords) {
-    CardSpec s = spec(CardType::Driver, Generation::Second);
+    CardOptions s = options(CardType::Driver, Generation::Second);
     s.gen2ChipRecords = false;
     const auto records = byTag(buildCardContent(s));
     EXPECT_FALSE(records.count({0x0002, 0x02}));
@@ -139,13 +139,13 @@ TEST(Gen2Cards, canLeaveOutTheirOwnChipRecords) {
 }
 
 TEST(NonDriverCards, alsoHoldTheEfsOfTheirCardType) {
-    EXPECT_TRUE(byTag(buildCardContent(spec(CardType::Workshop, Generation::First))).count({0x050A, 0x00}));
-    EXPECT_TRUE(byTag(buildCardContent(spec(CardType::Control, Generation::First))).count({0x050C, 0x00}));
-    EXPECT_TRUE(byTag(buildCardContent(spec(CardType::Company, Generation::Second))).count({0x050D, 0x02}));
+    EXPECT_TRUE(byTag(buildCardContent(options(CardType::Workshop, Generation::First))).count({0x050A, 0x00}));
+    EXPECT_TRUE(byTag(buildCardContent(options(CardType::Control, Generation::First))).count({0x050C, 0x00}));
+    EXPECT_TRUE(byTag(buildCardContent(options(CardType::Company, Generation::Second))).count({0x050D, 0x02}));
 }
 
 TEST(CardKeyFiles, areTheImageBetweenTheCardTagAndFourClosingBytes) {
-    const CardSpec s = spec(CardType::Driver, Generation::First);
+    const CardOptions s = options(CardType::Driver, Generation::First);
     const KeyFile file = buildCardFile(s);
     const Bytes image = cardImage(buildCardContent(s).records);
     ASSERT_EQ(file.bytes.size(), image.size() + 6);
@@ -160,7 +160,7 @@ TEST(CardKeyFiles, areTheImageBetweenTheCardTagAndFourClosingBytes) {
 TEST(CardKeyFiles, holdTheTagByteOnlyInTheirFraming) {
     for (std::uint64_t seed = 1; seed <= 6; ++seed) {
         for (const CardType type : kAllTypes) {
-            CardSpec s = spec(type, seed % 2 ? Generation::First : Generation::Second);
+            CardOptions s = options(type, seed % 2 ? Generation::First : Generation::Second);
             s.seed = seed;
             const KeyFile file = buildCardFile(s);
             EXPECT_EQ(test::countByte(file.bytes, kTagByte), 3u) << "seed " << seed;
@@ -169,7 +169,7 @@ TEST(CardKeyFiles, holdTheTagByteOnlyInTheirFraming) {
 }
 
 TEST(CardKeyFiles, areNamedAfterTheCardNumberAndDownloadTime) {
-    CardSpec s = spec(CardType::Driver, Generation::First);
+    CardOptions s = options(CardType::Driver, Generation::First);
     s.cardNumber = "DX12345678901200";
     s.downloadTime = 0x623B1A2C;
     EXPECT_EQ(buildCardFile(s).name, "C_DX12345678901200_623B1A2C");
@@ -178,9 +178,9 @@ TEST(CardKeyFiles, areNamedAfterTheCardNumberAndDownloadTime) {
 }
 
 TEST(CardKeyFiles, areTheSameForTheSameSeed) {
-    const CardSpec s = spec(CardType::Workshop, Generation::Second);
+    const CardOptions s = options(CardType::Workshop, Generation::Second);
     EXPECT_EQ(buildCardFile(s).bytes, buildCardFile(s).bytes);
-    CardSpec other = s;
+    CardOptions other = s;
     other.seed = 4;
     EXPECT_NE(buildCardFile(other).bytes, buildCardFile(s).bytes);
 }

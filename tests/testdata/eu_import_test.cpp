@@ -13,24 +13,24 @@ namespace {
 constexpr std::uint32_t kFallbackTime = 0x62000000;
 
 Bytes gen1Eu(int days = 2) {
-    VehicleUnitSpec spec;
-    spec.seed = 11;
-    spec.activityDays = days;
-    return euVehicleUnitFile(buildVehicleUnitContent(spec).blocks);
+    VehicleUnitOptions options;
+    options.seed = 11;
+    options.activityDays = days;
+    return euVehicleUnitFile(buildVehicleUnitContent(options).blocks);
 }
 
 Bytes gen2Eu() {
-    VehicleUnitSpec spec;
-    spec.generation = Generation::Second;
-    spec.seed = 12;
-    spec.activityDays = 2;
-    return euVehicleUnitFile(buildVehicleUnitContent(spec).blocks);
+    VehicleUnitOptions options;
+    options.generation = Generation::Second;
+    options.seed = 12;
+    options.activityDays = 2;
+    return euVehicleUnitFile(buildVehicleUnitContent(options).blocks);
 }
 
 Bytes driverCardEu() {
-    CardSpec spec;
-    spec.seed = 13;
-    return cardImage(buildCardContent(spec).records);
+    CardOptions options;
+    options.seed = 13;
+    return cardImage(buildCardContent(options).records);
 }
 
 // Offset of the end of the first block (the overview) of an EU vehicle-unit file.
@@ -113,7 +113,7 @@ TEST(EuSamples, gen1VehicleUnitsAreNamedWithEightHexDigitsAndGen2WithTheLongTime
 // ---- generated files ------------------------------------------------------------
 
 TEST(GeneratedEuFiles, importIntoExactlyTheBuildersKeyFiles) {
-    VehicleUnitSpec vu;
+    VehicleUnitOptions vu;
     vu.seed = 5;
     for (const Generation generation : {Generation::First, Generation::Second}) {
         vu.generation = generation;
@@ -125,7 +125,7 @@ TEST(GeneratedEuFiles, importIntoExactlyTheBuildersKeyFiles) {
         EXPECT_EQ(file->file.bytes, buildVehicleUnitFile(vu).bytes);
     }
     for (const Generation generation : {Generation::First, Generation::Second}) {
-        CardSpec card;
+        CardOptions card;
         card.type = CardType::Workshop;
         card.generation = generation;
         const Bytes image = cardImage(buildCardContent(card).records);
@@ -138,21 +138,21 @@ TEST(GeneratedEuFiles, importIntoExactlyTheBuildersKeyFiles) {
 }
 
 TEST(GeneratedEuFiles, takeTheFallbackTimeWhenTheFileHoldsNoValidTime) {
-    VehicleUnitSpec spec;
-    spec.registration = "HB X 77";
-    spec.downloadTime = 0x80000001;  // top bit set: no time
+    VehicleUnitOptions options;
+    options.registration = "HB X 77";
+    options.downloadTime = 0x80000001;  // top bit set: no time
     ImportRefusal refusal;
     const auto file =
-        importEuFile(euVehicleUnitFile(buildVehicleUnitContent(spec).blocks), "generated", kFallbackTime, refusal);
+        importEuFile(euVehicleUnitFile(buildVehicleUnitContent(options).blocks), "generated", kFallbackTime, refusal);
     ASSERT_TRUE(file) << refusal.message();
     EXPECT_EQ(file->file.name, "V_HBX77_62000000");
 }
 
 TEST(KeyFormOfSFiles, givesBackTheBlocksRunningToEachEndMarker) {
-    VehicleUnitSpec spec;
-    spec.generation = Generation::Second;
-    spec.sBlocks = defaultSBlocks();
-    const GeneratedVehicleUnit unit = buildVehicleUnitContent(spec);
+    VehicleUnitOptions options;
+    options.generation = Generation::Second;
+    options.sBlocks = defaultSBlocks();
+    const GeneratedVehicleUnit unit = buildVehicleUnitContent(options);
     WalkError error;
     const auto eu = euFileOfKeyForm(keyVehicleUnitFile(unit.blocks), error);
     ASSERT_TRUE(eu) << error.reason;

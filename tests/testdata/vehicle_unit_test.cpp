@@ -34,18 +34,18 @@ std::vector<KeyBlock> splitAtEndMarkers(const Bytes& file) {
     return blocks;
 }
 
-VehicleUnitSpec gen1Spec() {
-    VehicleUnitSpec spec;
-    spec.seed = 42;
-    spec.registration = "B AB 123";
-    spec.vin = "WDB9340321L123456";
-    spec.nation = 13;
-    spec.downloadTime = 0x622B5715;
-    return spec;
+VehicleUnitOptions gen1Options() {
+    VehicleUnitOptions options;
+    options.seed = 42;
+    options.registration = "B AB 123";
+    options.vin = "WDB9340321L123456";
+    options.nation = 13;
+    options.downloadTime = 0x622B5715;
+    return options;
 }
 
 TEST(Gen1Overview, holdsVinNationCodePageRegistrationAndTimeAtTheirOffsets) {
-    const KeyFile file = buildVehicleUnitFile(gen1Spec());
+    const KeyFile file = buildVehicleUnitFile(gen1Options());
     const auto blocks = splitAtEndMarkers(file.bytes);
     ASSERT_FALSE(blocks.empty());
     ASSERT_EQ(blocks.front().tag, 0x7601);
@@ -59,19 +59,19 @@ TEST(Gen1Overview, holdsVinNationCodePageRegistrationAndTimeAtTheirOffsets) {
 }
 
 TEST(Gen1Overview, hasTheEuSizeForItsLocksAndControls) {
-    VehicleUnitSpec spec = gen1Spec();
-    spec.companyLocks = 1;
-    spec.controls = 0;
-    EXPECT_EQ(buildVehicleUnitContent(spec).blocks.front().data.size(), 719u);
-    spec.companyLocks = 2;
-    spec.controls = 3;
-    EXPECT_EQ(buildVehicleUnitContent(spec).blocks.front().data.size(), 910u);
+    VehicleUnitOptions options = gen1Options();
+    options.companyLocks = 1;
+    options.controls = 0;
+    EXPECT_EQ(buildVehicleUnitContent(options).blocks.front().data.size(), 719u);
+    options.companyLocks = 2;
+    options.controls = 3;
+    EXPECT_EQ(buildVehicleUnitContent(options).blocks.front().data.size(), 910u);
 }
 
 TEST(Gen1VehicleUnit, hasOverviewActivitiesPerDayEventsSpeedAndTechnicalBlocks) {
-    VehicleUnitSpec spec = gen1Spec();
-    spec.activityDays = 4;
-    const auto blocks = splitAtEndMarkers(buildVehicleUnitFile(spec).bytes);
+    VehicleUnitOptions options = gen1Options();
+    options.activityDays = 4;
+    const auto blocks = splitAtEndMarkers(buildVehicleUnitFile(options).bytes);
     std::vector<std::uint16_t> tags;
     for (const auto& b : blocks) tags.push_back(b.tag);
     ASSERT_EQ(tags.size(), 4u + 4u);
@@ -83,13 +83,13 @@ TEST(Gen1VehicleUnit, hasOverviewActivitiesPerDayEventsSpeedAndTechnicalBlocks) 
 TEST(GeneratedVehicleUnits, walkToTheirExactEndByTheEuStructure) {
     for (const Generation generation : {Generation::First, Generation::Second}) {
         for (std::uint64_t seed = 1; seed <= 12; ++seed) {
-            VehicleUnitSpec spec;
-            spec.generation = generation;
-            spec.seed = seed;
-            spec.activityDays = static_cast<int>(seed % 8);
-            spec.companyLocks = static_cast<int>(seed % 3);
-            spec.controls = static_cast<int>(seed % 4);
-            const GeneratedVehicleUnit unit = buildVehicleUnitContent(spec);
+            VehicleUnitOptions options;
+            options.generation = generation;
+            options.seed = seed;
+            options.activityDays = static_cast<int>(seed % 8);
+            options.companyLocks = static_cast<int>(seed % 3);
+            options.controls = static_cast<int>(seed % 4);
+            const GeneratedVehicleUnit unit = buildVehicleUnitContent(options);
             const Bytes eu = euVehicleUnitFile(unit.blocks);
             WalkError error;
             const auto layout = walkEuFile(eu, error);
@@ -104,12 +104,12 @@ TEST(GeneratedVehicleUnits, walkToTheirExactEndByTheEuStructure) {
 
 TEST(GeneratedVehicleUnits, holdTheTagByteOnlyInTagsAndEndMarkers) {
     for (std::uint64_t seed = 1; seed <= 20; ++seed) {
-        VehicleUnitSpec spec;
-        spec.generation = seed % 2 ? Generation::First : Generation::Second;
-        spec.seed = seed;
-        spec.activityDays = 7;
-        if (spec.generation == Generation::Second && seed % 4 == 0) spec.sBlocks = defaultSBlocks();
-        const GeneratedVehicleUnit unit = buildVehicleUnitContent(spec);
+        VehicleUnitOptions options;
+        options.generation = seed % 2 ? Generation::First : Generation::Second;
+        options.seed = seed;
+        options.activityDays = 7;
+        if (options.generation == Generation::Second && seed % 4 == 0) options.sBlocks = defaultSBlocks();
+        const GeneratedVehicleUnit unit = buildVehicleUnitContent(options);
         for (const auto& block : unit.blocks)
             EXPECT_EQ(test::countByte(block.data, kTagByte), 0u)
                 << "seed " << seed << ", block 0x" << std::hex << block.tag;
@@ -117,22 +117,22 @@ TEST(GeneratedVehicleUnits, holdTheTagByteOnlyInTagsAndEndMarkers) {
 }
 
 TEST(GeneratedVehicleUnits, areTheSameForTheSameSeedAndDifferForAnother) {
-    VehicleUnitSpec spec;
-    spec.generation = Generation::Second;
-    spec.sBlocks = {0x7611, 0x7619};
-    const KeyFile a = buildVehicleUnitFile(spec);
-    const KeyFile b = buildVehicleUnitFile(spec);
+    VehicleUnitOptions options;
+    options.generation = Generation::Second;
+    options.sBlocks = {0x7611, 0x7619};
+    const KeyFile a = buildVehicleUnitFile(options);
+    const KeyFile b = buildVehicleUnitFile(options);
     EXPECT_EQ(a.name, b.name);
     EXPECT_EQ(a.bytes, b.bytes);
-    spec.seed = 2;
-    EXPECT_NE(buildVehicleUnitFile(spec).bytes, a.bytes);
+    options.seed = 2;
+    EXPECT_NE(buildVehicleUnitFile(options).bytes, a.bytes);
 }
 
 TEST(Gen2VehicleUnit, consistsOfRecordArraysClosedByASignatureArray) {
-    VehicleUnitSpec spec;
-    spec.generation = Generation::Second;
-    spec.activityDays = 3;
-    const auto blocks = splitAtEndMarkers(buildVehicleUnitFile(spec).bytes);
+    VehicleUnitOptions options;
+    options.generation = Generation::Second;
+    options.activityDays = 3;
+    const auto blocks = splitAtEndMarkers(buildVehicleUnitFile(options).bytes);
     ASSERT_EQ(blocks.size(), 3u + 4u);
     for (const auto& block : blocks) {
         EXPECT_TRUE(isGen2BlockTag(block.tag));
@@ -151,10 +151,10 @@ TEST(Gen2VehicleUnit, consistsOfRecordArraysClosedByASignatureArray) {
 }
 
 TEST(Gen2VehicleUnit, getsTheRequestedSBlocksBehindItsOwnBlocks) {
-    VehicleUnitSpec spec;
-    spec.generation = Generation::Second;
-    spec.sBlocks = {0x7611, 0x7616, 0x7619};
-    const auto blocks = splitAtEndMarkers(buildVehicleUnitFile(spec).bytes);
+    VehicleUnitOptions options;
+    options.generation = Generation::Second;
+    options.sBlocks = {0x7611, 0x7616, 0x7619};
+    const auto blocks = splitAtEndMarkers(buildVehicleUnitFile(options).bytes);
     ASSERT_GE(blocks.size(), 3u);
     EXPECT_EQ(blocks[blocks.size() - 3].tag, 0x7611);
     EXPECT_EQ(blocks[blocks.size() - 2].tag, 0x7616);
@@ -163,32 +163,32 @@ TEST(Gen2VehicleUnit, getsTheRequestedSBlocksBehindItsOwnBlocks) {
 }
 
 TEST(VehicleUnitSpecs, refuseSBlocksOnGeneration1AndTagsOutsideTheSRange) {
-    VehicleUnitSpec spec;
-    spec.sBlocks = {0x7611};
-    EXPECT_THROW(buildVehicleUnitContent(spec), std::invalid_argument);
-    spec.generation = Generation::Second;
-    spec.sBlocks = {0x7621};
-    EXPECT_THROW(buildVehicleUnitContent(spec), std::invalid_argument);
-    spec.sBlocks = {};
-    spec.companyLocks = 256;
-    EXPECT_THROW(buildVehicleUnitContent(spec), std::invalid_argument);
+    VehicleUnitOptions options;
+    options.sBlocks = {0x7611};
+    EXPECT_THROW(buildVehicleUnitContent(options), std::invalid_argument);
+    options.generation = Generation::Second;
+    options.sBlocks = {0x7621};
+    EXPECT_THROW(buildVehicleUnitContent(options), std::invalid_argument);
+    options.sBlocks = {};
+    options.companyLocks = 256;
+    EXPECT_THROW(buildVehicleUnitContent(options), std::invalid_argument);
 }
 
 TEST(VehicleUnitFileNames, followTheKeysConventionForBothGenerations) {
-    VehicleUnitSpec spec = gen1Spec();
-    EXPECT_EQ(buildVehicleUnitFile(spec).name, "V_BAB123_622B5715");
-    spec.generation = Generation::Second;
-    EXPECT_EQ(buildVehicleUnitFile(spec).name, "V_BAB123_2022-03-11_14-05-09.2");
+    VehicleUnitOptions options = gen1Options();
+    EXPECT_EQ(buildVehicleUnitFile(options).name, "V_BAB123_622B5715");
+    options.generation = Generation::Second;
+    EXPECT_EQ(buildVehicleUnitFile(options).name, "V_BAB123_2022-03-11_14-05-09.2");
 }
 
 TEST(VehicleUnitFileNames, useTheInventedRegistrationOfTheOverview) {
-    VehicleUnitSpec spec;
-    spec.seed = 7;
-    const GeneratedVehicleUnit unit = buildVehicleUnitContent(spec);
+    VehicleUnitOptions options;
+    options.seed = 7;
+    const GeneratedVehicleUnit unit = buildVehicleUnitContent(options);
     const Bytes& overview = unit.blocks.front().data;
     const std::string registration(overview.begin() + 407, overview.begin() + 420);
-    EXPECT_EQ(buildVehicleUnitFile(spec).name, "V_" + nameField(registration) + "_622B5715");
-    EXPECT_EQ(nameField(registration), nameField(unit.spec.registration));
+    EXPECT_EQ(buildVehicleUnitFile(options).name, "V_" + nameField(registration) + "_622B5715");
+    EXPECT_EQ(nameField(registration), nameField(unit.options.registration));
 }
 
 }  // namespace

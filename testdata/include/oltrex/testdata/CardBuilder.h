@@ -22,7 +22,7 @@ namespace oltrex::testdata {
 
 inline constexpr std::uint32_t kDefaultDownloadTime = 0x622B5715;  // 2022-03-11 14:05:09 UTC
 
-struct CardSpec {
+struct CardOptions {
     CardType type = CardType::Driver;
     Generation generation = Generation::First;
     std::uint64_t seed = 1;
@@ -44,15 +44,15 @@ struct CardRecord {
 };
 
 struct GeneratedCard {
-    CardSpec spec;                    // with the invented values filled in
+    CardOptions options;                    // with the invented values filled in
     std::array<std::uint8_t, 8> chip{};  // EF 0x0005: IC serial number and manufacturing references
     std::vector<CardRecord> records;  // in download order
 };
 
-GeneratedCard buildCardContent(const CardSpec& spec);
+GeneratedCard buildCardContent(const CardOptions& options);
 // The records one after another: the EU card download file.
 Bytes cardImage(const std::vector<CardRecord>& records);
 // Name after the key's convention and the key's form.
-KeyFile buildCardFile(const CardSpec& spec);
+KeyFile buildCardFile(const CardOptions& options);
 
 }  // namespace oltrex::testdata

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "oltrex/testdata/Bytes.h"
 #include "oltrex/testdata/EuWalker.h"
@@ -40,6 +41,15 @@ std::optional<ImportedFile> importEuFile(ByteView euFile, std::string_view label
 
 // The key's form of an EU file (no naming).
 std::optional<Bytes> keyFormOfEuFile(ByteView euFile, WalkError& error);
+
+// The parts of a key file: a card file's records (offsets in the key file) or
+// a vehicle-unit file's blocks (offset of each tag, data size without marker).
+struct KeyFileLayout {
+    EuFileKind kind = EuFileKind::VehicleUnit;
+    std::vector<EuBlock> blocks;
+    std::vector<EuCardRecord> records;
+};
+std::optional<KeyFileLayout> walkKeyFile(ByteView keyFile, WalkError& error);
 
 // The EU file inside a key file: the card image between 0x76 0x06 and the
 // closing bytes, or the blocks without their end markers. Blocks of the EU

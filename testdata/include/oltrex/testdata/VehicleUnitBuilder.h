@@ -28,7 +28,7 @@ inline constexpr std::size_t kOverviewCodePageOffset = 406;
 inline constexpr std::size_t kOverviewRegistrationOffset = 407;
 inline constexpr std::size_t kOverviewCurrentTimeOffset = 420;
 
-struct VehicleUnitSpec {
+struct VehicleUnitOptions {
     Generation generation = Generation::First;
     std::uint64_t seed = 1;
     std::uint32_t downloadTime = kDefaultDownloadTime;  // the unit's current time at the download
@@ -44,13 +44,13 @@ struct VehicleUnitSpec {
 };
 
 struct GeneratedVehicleUnit {
-    VehicleUnitSpec spec;  // with the invented values filled in
+    VehicleUnitOptions options;  // with the invented values filled in
     std::vector<VehicleUnitBlock> blocks;
 };
 
-GeneratedVehicleUnit buildVehicleUnitContent(const VehicleUnitSpec& spec);
+GeneratedVehicleUnit buildVehicleUnitContent(const VehicleUnitOptions& options);
 // Name after the key's convention and the key's form.
-KeyFile buildVehicleUnitFile(const VehicleUnitSpec& spec);
+KeyFile buildVehicleUnitFile(const VehicleUnitOptions& options);
 
 // The S tags a demo "S" file carries.
 std::vector<std::uint16_t> defaultSBlocks();
