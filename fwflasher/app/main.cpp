@@ -1,54 +1,84 @@
 // FwFlasher: writes the firmware image it carries into the Oltrex-Key.
-//   FwFlasher [/d]    "/d" or "/D" anywhere in the arguments shows the protocol memo
-// The exit code is 0 in every case.
-#include <exception>
+//
+//   FwFlasher [/d]     the window; "/d" or "/D" anywhere in the arguments shows
+//                      the protocol memo. The exit code is 0 in every case.
+//   FwFlasher --headless --accept-conditions [--without-key] [/d]
+//                      the same flow in a terminal; exit status 0 only after a
+//                      successful transfer. --without-key goes on when no key
+//                      answers (a key whose boot loader already runs).
+#include <iostream>
 #include <string>
 #include <vector>
 
-#include "FlasherApplication.h"
-#include "QtFlasherPrompts.h"
-#include "TForm2.h"
-#include "TFormInfo.h"
-#include "oltrex/device/D2xxComPort.h"
-#include "oltrex/device/D2xxDevice.h"
-#include "oltrex/device/KeyLibrary.h"
-#include "oltrex/fwflasher/CarriedFirmware.h"
+#include "ProgramParts.h"
 #include "oltrex/fwflasher/CommandLine.h"
-#include "oltrex/fwflasher/FlasherPort.h"
+#include "oltrex/fwflasher/HeadlessFlasher.h"
+
+#ifdef OLTREX_FWFLASHER_GUI
+#include "GuiMain.h"
+#endif
 
 using namespace oltrex;
 using namespace oltrex::fwflasher;
 
-int main(int argc, char** argv) {
-    // Read before Qt takes its own options out of argv.
-    const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-    const bool debugView = debugViewRequested(arguments);
+namespace {
 
-    FlasherApplication app(argc, argv);
-    try {
-        LinkedD2xxDevice device;
-        D2xxComPort port(device, flasherPortOptions());
-        QtFlasherPrompts prompts;
+struct Arguments {
+    bool headless = false;
+    bool acceptConditions = false;
+    bool withoutKey = false;
+    bool debugView = false;
+    bool help = false;
+    bool bad = false;
+};
 
-        FlasherServices services;
-        services.keys = &keyLibrary();
-        services.port = &port;
-        services.clock = &systemClock();
-        services.prompts = &prompts;
-        services.image.data = fwFlasherFirmwareImage();
-        services.image.length = fwFlasherFirmwareLength();
-        services.image.description = fwFlasherFirmwareTypeCode();
-        services.imageLabel = fwFlasherFirmwareLabel();
-
-        TFormInfo info;
-        TForm2 form(services, info, debugView);
-        prompts.setParent(&form);
-        QObject::connect(&form, &TForm2::programEndRequested, &app, &QApplication::quit,
-                         Qt::QueuedConnection);
-        form.show();
-        app.exec();
-    } catch (const std::exception& e) {
-        FlasherApplication::showException(QString::fromLocal8Bit(e.what()));
+Arguments parseArguments(const std::vector<std::string>& arguments) {
+    Arguments args;
+    args.debugView = debugViewRequested(arguments);
+    for (const std::string& arg : arguments) {
+        if (arg == "--headless") args.headless = true;
+        else if (arg == "--accept-conditions") args.acceptConditions = true;
+        else if (arg == "--without-key") args.withoutKey = true;
+        else if (arg == "--help") args.help = true;
+        else if (debugViewRequested({arg})) continue;
+        else args.bad = true;
     }
-    return 0;
+    // The window leaves the rest of its command line alone.
+    if (!args.headless) args.bad = false;
+    return args;
+}
+
+int runHeadless(const Arguments& args) {
+    ProgramParts parts;
+    HeadlessFlasherSetup setup;
+    setup.conditionsAccepted = args.acceptConditions;
+    setup.withoutKey = args.withoutKey;
+    setup.debugView = args.debugView;
+    setup.keys = &keyLibrary();
+    setup.port = &parts.port;
+    setup.clock = &systemClock();
+    setup.image = ProgramParts::image();
+    setup.imageLabel = ProgramParts::imageLabel();
+    return runHeadlessFlasher(setup, std::cout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Arguments after the program path, read before Qt takes its own options.
+    const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const Arguments args = parseArguments(arguments);
+    if (args.help || args.bad) {
+        (args.bad ? std::cerr : std::cout)
+            << "usage: FwFlasher [/d]\n"
+               "       FwFlasher --headless --accept-conditions [--without-key] [/d]\n";
+        return args.bad ? kExitUsage : 0;
+    }
+    if (args.headless) return runHeadless(args);
+#ifdef OLTREX_FWFLASHER_GUI
+    return runFlasherWindow(argc, argv, args.debugView);
+#else
+    std::cerr << "FwFlasher: built without its window; use --headless --accept-conditions\n";
+    return kExitUsage;
+#endif
 }
