@@ -143,7 +143,8 @@ FilingResult ContainerStore::fileDownloadedFile(const FilingRequest& request) {
 
             std::string euPath = request.localPath;
             result.euResult = makeContainer(context, euPath, request.kindName, request.firmwareNumber, 1);
-            if (result.euResult == 0) result.euPath = placeEuFile(containerName, euPath);
+            if (result.euResult == 0 && euPath != result.containerPath)
+                result.euPath = placeEuFile(containerName, euPath);
 
             if (!request.cardImage.empty() && !result.euPath.empty()) {
                 // The converted card image is the card's EU file.

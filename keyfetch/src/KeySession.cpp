@@ -79,12 +79,8 @@ void KeySession::step() {
     if (pendingStart_) {
         // "Start" was pressed during the step: it holds if it still could be pressed now.
         pendingStart_ = false;
-        if (state_ != SessionState::Write && listing_.usableCount() > 0 && display_.downloadCounter != kUnknownText) {
-            state_ = SessionState::Write;
-            run_ = {};
-            run_.started = true;
-            run_.listed = listing_.usableCount();
-        }
+        if (state_ != SessionState::Write && listing_.usableCount() > 0 && display_.downloadCounter != kUnknownText)
+            beginRun();
     }
 }
 
@@ -258,11 +254,16 @@ bool KeySession::start(bool makeEuFile) {
         pendingStart_ = true;
         return true;
     }
+    beginRun();
+    return true;
+}
+
+void KeySession::beginRun() {
     state_ = SessionState::Write;
     run_ = {};
     run_.started = true;
     run_.listed = listing_.usableCount();
-    return true;
+    run_.listedFiles = listing_.files;
 }
 
 SessionState KeySession::state() const {

@@ -56,6 +56,7 @@ struct RunSummary {
     bool finished = false;         // every listed file was handled
     bool keyLost = false;          // the key stopped answering during the run
     int listed = 0;                // usable files when "Start" was pressed
+    std::vector<KeyFile> listedFiles;
     std::vector<FileReport> files; // handled files in order
     int filedCount() const;
     bool allFiled() const { return finished && filedCount() == listed; }
@@ -105,6 +106,7 @@ private:
     bool keyAnswers(std::string& keyInfo);
     void endSecureMode();
     void updateCounters();
+    void beginRun();  // under the lock
 
     KeyLibrary& key_;
     FileDownloader& downloader_;

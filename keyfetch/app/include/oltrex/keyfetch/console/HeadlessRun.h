@@ -1,0 +1,39 @@
+#pragma once
+// The console front end: the same session, poller and activity bar as the
+// window, driven from the main thread, which waits on the poller's updates,
+// the user's stop request and the activity bar's 500 ms tick.
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "oltrex/device/KeyLibrary.h"
+#include "oltrex/keyfetch/KeySession.h"
+#include "oltrex/keyfetch/console/ConsoleOptions.h"
+#include "oltrex/platform/Clock.h"
+#include "oltrex/platform/Settings.h"
+
+namespace oltrex::console {
+
+struct HeadlessEnvironment {
+    KeyLibrary& key;
+    const SettingsStore& settings;
+    Clock& clock;
+    std::filesystem::path workFolder;  // KeyFetch's fresh private folder
+    std::FILE* out = stdout;
+    bool terminal = false;             // out is a terminal
+    int terminalWidth = 100;
+    int stopFd = -1;                   // becomes readable when the user asks to stop (Ctrl-C)
+    std::string cipherLibrary;         // empty: the default "HIME" library name
+};
+
+// Runs until the download is done (--start), the user stops, or the wait
+// ends; prints a summary. Returns the exit status (ConsoleOptions.h).
+int runHeadless(const ConsoleOptions& options, HeadlessEnvironment& env);
+
+// What was filed where and what stays on the key.
+std::string summaryText(const RunSummary& run, bool noDelete);
+
+// 0 only when the run finished and filed every listed file.
+int exitStatusOf(const RunSummary& run);
+
+}  // namespace oltrex::console
