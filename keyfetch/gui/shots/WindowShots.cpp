@@ -1,0 +1,92 @@
+// Screenshots of the KeyFetch window for the documentation, taken from the X
+// server (run under Xvfb): the main window with a demo key before and during
+// a download, and the drive chooser.
+//   keyfetch-window-shots <key folder> <output folder> [work folder]
+#include <QApplication>
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QScreen>
+#include <QTimer>
+#include <QWindow>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "oltrex/keyfetch/KeySession.h"
+#include "oltrex/keyfetch/gui/DlgDrives.h"
+#include "oltrex/keyfetch/gui/KeyFetchDlg.h"
+#include "oltrex/platform/Folders.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void waitFor(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+template <typename Done>
+bool waitUntil(Done done, int timeoutMs) {
+    for (int waited = 0; waited < timeoutMs; waited += 20) {
+        if (done()) return true;
+        waitFor(20);
+    }
+    return done();
+}
+
+// What the X server shows of the window, frame included where there is one.
+bool shoot(QWidget& widget, const fs::path& file) {
+    waitFor(150);
+    QScreen* screen = widget.screen();
+    const QRect frame = widget.frameGeometry();
+    QPixmap shot = screen->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+    if (shot.isNull()) shot = widget.grab();
+    const bool saved = shot.save(QString::fromStdString(file.string()));
+    std::printf("%s %s\n", saved ? "wrote" : "could not write", file.c_str());
+    return saved;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: keyfetch-window-shots <key folder> <output folder> [work folder]\n");
+        return 2;
+    }
+    ::setenv("OLTREX_KEY", argv[1], 1);
+    const fs::path out = argv[2];
+    QApplication app(argc, argv);
+
+    std::error_code ec;
+    const fs::path work = argc > 3 ? fs::path(argv[3]) : oltrex::createWorkFolder(ec);
+    oltrex::KeyFetchWindowSetup setup;
+    setup.workFolder = work;
+    setup.pollerTickMs = 300;
+    setup.animatorTickMs = 150;
+    int failures = 0;
+    {
+        oltrex::CKeyFetchDlg dialog(setup);
+        dialog.move(40, 40);
+        dialog.show();
+        auto* start = dialog.findChild<QWidget*>(QStringLiteral("IDC_1"));
+        if (!waitUntil([&] { return start->isEnabled(); }, 10000)) ++failures;
+        if (!shoot(dialog, out / "keyfetch-main.png")) ++failures;
+
+        QMetaObject::invokeMethod(&dialog, "onStart");
+        // A few files in: the counters and both bars have moved.
+        waitUntil([&] { return dialog.session().view().display.percent >= 30; }, 20000);
+        if (!shoot(dialog, out / "keyfetch-download.png")) ++failures;
+        dialog.reject();
+    }
+    {
+        oltrex::CDlgDrives chooser;
+        chooser.move(40, 40);
+        chooser.show();
+        if (!shoot(chooser, out / "keyfetch-drives.png")) ++failures;
+    }
+    if (argc <= 3) fs::remove_all(work, ec);
+    return failures == 0 ? 0 : 1;
+}
