@@ -142,6 +142,23 @@ TEST_F(MakerLayout, ABlockWithoutEndMarkerIsNotWritten) {
     EXPECT_EQ(runAndOpen(file).content, withLength(0x7602, a));
 }
 
+TEST_F(MakerLayout, APartialEndMarkerInsideTheDataDoesNotEndTheBlock) {
+    const Bytes a{0x76, 0x76, 0xFF, 0x76, 0x00, 0x76, 0xFF, 0x76, 0x76, 0xFF, 0x76, 0x01};
+    Bytes file;
+    putBlock(file, 0x7602, a);
+    putBlock(file, 0x7603, filler(10, 3));
+    EXPECT_EQ(runAndOpen(file).content, concat({withLength(0x7602, a), withLength(0x7603, filler(10, 3))}));
+}
+
+TEST_F(MakerLayout, AnEndMarkerCutByTheFileEndIsNoEndMarker) {
+    const Bytes a = filler(40, 1);
+    Bytes file;
+    putBlock(file, 0x7602, a);
+    putBe16(file, 0x7603);
+    file.insert(file.end(), {0x01, 0x76, 0xFF, 0x76});
+    EXPECT_EQ(runAndOpen(file).content, withLength(0x7602, a));
+}
+
 TEST_F(MakerLayout, AnEmptyBlockIsNotWritten) {
     const Bytes a = filler(40, 1);
     Bytes file;

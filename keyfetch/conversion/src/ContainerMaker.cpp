@@ -31,6 +31,8 @@ constexpr std::uint16_t kOverviewGen2v2 = 0x7631;
 constexpr std::uint16_t kSmartBlock = 0x7611;
 constexpr std::uint8_t kEndMarker[4] = {0x76, 0xFF, 0x76, 0xFF};
 constexpr std::uint8_t kVersionRecord[8] = {0x00, 0x00, 0x00, 0x04, 0x76, 0x00, 0x00, 0x01};
+// Length, tag and the header block encrypted (228 bytes pad to 240).
+constexpr std::size_t kHeaderRecordSize = 4 + 2 + 240;
 
 constexpr std::uint16_t kFileApplicationIdentification = 0x0501;
 constexpr std::uint16_t kFileChipIdentification = 0x0005;
@@ -50,6 +52,21 @@ void appendTag(Bytes& out, std::uint16_t tag) {
     out.push_back(static_cast<std::uint8_t>(tag));
 }
 
+// First end marker in `data`, or nullptr. memchr runs far faster than a
+// general substring search on long blocks.
+const std::uint8_t* findEndMarker(std::span<const std::uint8_t> data) {
+    if (data.size() < sizeof kEndMarker) return nullptr;
+    const std::uint8_t* p = data.data();
+    const std::uint8_t* const last = data.data() + data.size() - sizeof kEndMarker;  // last possible start
+    while (p <= last) {
+        p = static_cast<const std::uint8_t*>(std::memchr(p, kEndMarker[0], static_cast<std::size_t>(last - p) + 1));
+        if (p == nullptr) return nullptr;
+        if (std::memcmp(p, kEndMarker, sizeof kEndMarker) == 0) return p;
+        ++p;
+    }
+    return nullptr;
+}
+
 void traceFilename(const std::string& path) {
     trace("Filename:");
     trace(path);
@@ -58,17 +75,21 @@ void traceFilename(const std::string& path) {
 
 // What one scan of the local file produced.
 struct ScanResult {
-    Bytes content;                 // the plain blocks (or card image) in the product's layout
+    Bytes content;                 // the header gap, then the plain blocks (or card image)
     std::set<std::uint16_t> tagsMet;
     LocalTime headerTime;
 };
 
 class BlockScanner {
 public:
-    BlockScanner(std::span<const std::uint8_t> file, int mode, TachoNamer& namer, LocalTime runStart)
+    // `headerGap` bytes are left free at the start of the content for the
+    // header record, so that the container is encrypted in one piece.
+    BlockScanner(std::span<const std::uint8_t> file, int mode, TachoNamer& namer, LocalTime runStart,
+                 std::size_t headerGap)
         : file_(file), mode_(mode), namer_(namer) {
         result_.headerTime = runStart;
-        result_.content.reserve(file.size() + file.size() / 64 + 16);
+        result_.content.reserve(headerGap + file.size() + file.size() / 64 + 16);
+        result_.content.resize(headerGap);
     }
 
     ScanResult run() {
@@ -127,8 +148,7 @@ private:
         if (tag == kSmartBlock) namer_.onSmartBlock();
 
         const auto rest = file_.subspan(start);
-        const auto* found = static_cast<const std::uint8_t*>(
-            ::memmem(rest.data(), rest.size(), kEndMarker, sizeof kEndMarker));
+        const std::uint8_t* found = findEndMarker(rest);
         if (found == nullptr) return file_.size();  // no end marker: the block is not taken
 
         const std::size_t length = static_cast<std::size_t>(found - rest.data());
@@ -227,16 +247,23 @@ std::vector<std::uint8_t> makeHeaderBlock(int installationClass, const LocalTime
     return block;
 }
 
-std::optional<std::vector<std::uint8_t>> encryptBlock(const ConversionContext& context,
-                                                      std::span<const std::uint8_t> data, KeySetId keySetId) {
-    if (!context.usable() || data.size() > static_cast<std::size_t>(INT_MAX) - 64) return std::nullopt;
+namespace {
+
+// Encrypts `data` through the cipher library and hands the result (without
+// the 16 bytes the library appends) to `use` while the library still holds
+// it, so that a large container is not copied once more. Registers 1-4 are
+// empty before and after. False when the cipher fails; `use`'s result else.
+bool sealWith(const ConversionContext& context, std::span<const std::uint8_t> data, KeySetId keySetId,
+              const std::function<bool(std::span<const std::uint8_t>)>& use, bool& cipherFailed) {
+    cipherFailed = true;
+    if (!context.usable() || data.size() > static_cast<std::size_t>(INT_MAX) - 64) return false;
     const CipherEntryPoints& hi = context.cipher();
     const KeySet keys = keySet(keySetId);
     auto clearRegisters = [&hi] {
         for (int reg = 1; reg <= 4; ++reg) hi.regClear(reg);
     };
     clearRegisters();  // a failed earlier call may have left bytes behind
-    std::optional<std::vector<std::uint8_t>> result;
+    bool used = false;
     const bool ok = hi.putRegAdd(1, data.data(), static_cast<int>(data.size())) == 0 &&
                     hi.putRegAdd(2, keys.key.data(), static_cast<int>(keys.key.size())) == 0 &&
                     hi.putRegAdd(3, keys.iv.data(), static_cast<int>(keys.iv.size())) == 0 &&
@@ -244,10 +271,46 @@ std::optional<std::vector<std::uint8_t>> encryptBlock(const ConversionContext& c
     if (ok) {
         const int length = hi.regGetLen(4);
         const auto* bytes = static_cast<const std::uint8_t*>(hi.getReg(4));
-        // The library appends 16 bytes (a copy of the vector) that are not kept.
-        if (length >= 16 && bytes != nullptr) result.emplace(bytes, bytes + (length - 16));
+        if (length >= 16 && bytes != nullptr) {
+            cipherFailed = false;
+            try {
+                used = use({bytes, static_cast<std::size_t>(length - 16)});
+            } catch (...) {
+                clearRegisters();
+                throw;
+            }
+        }
     }
     clearRegisters();
+    return used;
+}
+
+// The header record: length, tag 0x76FF and the encrypted header block.
+std::optional<Bytes> headerRecord(const ConversionContext& context, const LocalTime& headerTime) {
+    const Bytes header = makeHeaderBlock(context.installationClass(), headerTime);
+    auto sealed = encryptBlock(context, header, KeySetId::HeaderA);
+    if (!sealed) return std::nullopt;
+    Bytes record;
+    record.reserve(sealed->size() + 6);
+    appendBe32(record, static_cast<std::uint32_t>(sealed->size() + 2));
+    appendTag(record, 0x76FF);
+    record.insert(record.end(), sealed->begin(), sealed->end());
+    return record;
+}
+
+}  // namespace
+
+std::optional<std::vector<std::uint8_t>> encryptBlock(const ConversionContext& context,
+                                                      std::span<const std::uint8_t> data, KeySetId keySetId) {
+    std::optional<std::vector<std::uint8_t>> result;
+    bool cipherFailed = false;
+    sealWith(
+        context, data, keySetId,
+        [&result](std::span<const std::uint8_t> sealed) {
+            result.emplace(sealed.begin(), sealed.end());
+            return true;
+        },
+        cipherFailed);
     return result;
 }
 
@@ -260,46 +323,23 @@ int buildContainer(ConversionContext& context, std::string& path, std::string_vi
         const fs::path& workFolder = context.workFolder();
         if (!workFolderWritable(workFolder)) return kContainerCreateFailed;
 
-        Bytes file;
         std::error_code ec;
-        if (!readWholeFile(localPath, file, ec)) {
-            fs::remove(localPath, ec);
-            return kContainerOpenFailed;
-        }
-
+        ScanResult scan;
         Clock& clock = context.clock();
-        const LocalTime runStart = clock.localTime();
         TachoNamer namer({localPath, std::string(kindName), firmwareNumber, context.mode, context.language()}, clock,
                          context.settings());
-        ScanResult scan = BlockScanner(file, context.mode, namer, runStart).run();
-        file = Bytes();  // no longer needed; keeps the peak memory down
-
+        const std::size_t headerGap = context.mode == 0 ? kHeaderRecordSize : 0;
+        {
+            MappedFile file;
+            if (!file.open(localPath, ec)) {
+                fs::remove(localPath, ec);
+                return kContainerOpenFailed;
+            }
+            scan = BlockScanner(file.bytes(), context.mode, namer, clock.localTime(), headerGap).run();
+        }
         const bool vehicleUnit = !scan.tagsMet.empty();
         const bool smartMet =
             std::any_of(scan.tagsMet.begin(), scan.tagsMet.end(), [](std::uint16_t t) { return isSmartTag(t); });
-
-        // The product's bytes.
-        Bytes product;
-        if (context.mode == 0) {
-            const Bytes header = makeHeaderBlock(context.installationClass(), scan.headerTime);
-            auto sealedHeader = encryptBlock(context, header, KeySetId::HeaderA);
-            if (!sealedHeader) return kContainerBroken;
-            Bytes plain;
-            plain.reserve(scan.content.size() + sealedHeader->size() + 6);
-            appendBe32(plain, static_cast<std::uint32_t>(sealedHeader->size() + 2));
-            appendTag(plain, 0x76FF);
-            plain.insert(plain.end(), sealedHeader->begin(), sealedHeader->end());
-            plain.insert(plain.end(), scan.content.begin(), scan.content.end());
-            scan.content = Bytes();
-            auto sealed = encryptBlock(context, plain, KeySetId::ContainerB);
-            if (!sealed) return kContainerBroken;
-            plain = Bytes();
-            product.reserve(sealed->size() + sizeof kVersionRecord);
-            product.assign(kVersionRecord, kVersionRecord + sizeof kVersionRecord);
-            product.insert(product.end(), sealed->begin(), sealed->end());
-        } else {
-            product = std::move(scan.content);
-        }
 
         // Working name, then the filed name.
         namer.finishWorkingName(scan.headerTime, vehicleUnit);
@@ -311,13 +351,36 @@ int buildContainer(ConversionContext& context, std::string& path, std::string_vi
         // A file that got no name is filed under its short name all the same.
         std::string fileName = namer.hasName() ? namer.name() : shortName;
         makeFileNameSafe(fileName);
-        if (fileName.empty()) fileName = "_";
+        if (fileName.empty()) fileName.push_back('_');
         if (context.mode == 1) markEuFile(fileName);
         std::string filed = context.folder + fileName;
         traceFilename(filed);
         makeUniquePath(filed);
 
-        if (!placeNewFile(filed, product, ec)) {
+        bool placed = false;
+        if (context.mode == 0) {
+            // Version record, then the plain container (header record in the
+            // gap left for it, then the content) encrypted as one piece.
+            auto record = headerRecord(context, scan.headerTime);
+            if (!record) return kContainerBroken;
+            if (record->size() == headerGap) {
+                std::copy(record->begin(), record->end(), scan.content.begin());
+            } else {  // a cipher that pads otherwise: rebuild the front
+                scan.content.erase(scan.content.begin(), scan.content.begin() + static_cast<std::ptrdiff_t>(headerGap));
+                scan.content.insert(scan.content.begin(), record->begin(), record->end());
+            }
+            bool cipherFailed = false;
+            placed = sealWith(
+                context, scan.content, KeySetId::ContainerB,
+                [&](std::span<const std::uint8_t> sealed) {
+                    return placeNewFile(filed, {std::span<const std::uint8_t>(kVersionRecord), sealed}, ec);
+                },
+                cipherFailed);
+            if (cipherFailed) return kContainerBroken;
+        } else {
+            placed = placeNewFile(filed, {std::span<const std::uint8_t>(scan.content)}, ec);
+        }
+        if (!placed) {
             tracef("cannot file %s: %s\r\n", filed.c_str(), ec.message().c_str());
             return kContainerCreateFailed;
         }

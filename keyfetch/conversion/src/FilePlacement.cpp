@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <fnmatch.h>
 #include <stdio.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -68,7 +69,45 @@ int moveWithoutReplacing(const fs::path& from, const fs::path& to) {
 
 }  // namespace
 
-bool placeNewFile(std::string& path, std::span<const std::uint8_t> data, std::error_code& ec) {
+MappedFile::~MappedFile() {
+    if (mapping_ != nullptr) ::munmap(mapping_, size_);
+}
+
+bool MappedFile::open(const fs::path& path, std::error_code& ec) {
+    ec.clear();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        ec = lastError();
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        ec = lastError();
+        ::close(fd);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ec = std::make_error_code(std::errc::invalid_argument);
+        ::close(fd);
+        return false;
+    }
+    if (st.st_size > 0) {
+        void* mapping = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE,
+                               fd, 0);
+        if (mapping == MAP_FAILED) {
+            ec = lastError();
+            ::close(fd);
+            return false;
+        }
+        mapping_ = mapping;
+        data_ = static_cast<const std::uint8_t*>(mapping);
+        size_ = static_cast<std::size_t>(st.st_size);
+    }
+    ::close(fd);
+    return true;
+}
+
+bool placeNewFile(std::string& path, const std::vector<std::span<const std::uint8_t>>& parts, std::error_code& ec) {
     ec.clear();
     const fs::path folder = folderOf(path);
     fs::path part;
@@ -77,7 +116,9 @@ bool placeNewFile(std::string& path, std::span<const std::uint8_t> data, std::er
         ec = lastError();
         return false;
     }
-    bool ok = writeAll(fd, data.data(), data.size()) && ::fsync(fd) == 0;
+    bool ok = true;
+    for (const auto& part : parts) ok = ok && writeAll(fd, part.data(), part.size());
+    ok = ok && ::fdatasync(fd) == 0;
     if (!ok) ec = lastError();
     if (::close(fd) != 0 && ok) {
         ec = lastError();

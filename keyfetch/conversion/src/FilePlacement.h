@@ -6,13 +6,34 @@
 #include <span>
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace oltrex {
 
 // Writes `data` to a new file beside `path`, syncs it and renames it to
 // `path` without replacing anything: when the name was taken meanwhile it is
 // numbered again (makeUniquePath) and `path` updated. Syncs the folder.
-bool placeNewFile(std::string& path, std::span<const std::uint8_t> data, std::error_code& ec);
+// The file's bytes are the parts one after another.
+bool placeNewFile(std::string& path, const std::vector<std::span<const std::uint8_t>>& parts,
+                  std::error_code& ec);
+
+// A whole file mapped read-only into memory (no copy). Empty files give an
+// empty view. Only for files of our own that nobody changes meanwhile.
+class MappedFile {
+public:
+    MappedFile() = default;
+    ~MappedFile();
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+
+    bool open(const std::filesystem::path& path, std::error_code& ec);
+    std::span<const std::uint8_t> bytes() const { return {data_, size_}; }
+
+private:
+    const std::uint8_t* data_ = nullptr;
+    std::size_t size_ = 0;
+    void* mapping_ = nullptr;
+};
 
 // True for a folder that only this user can enter (mode 0700 or stricter,
 // owned by the effective user) and that is not the shared system temporary folder.
