@@ -3,6 +3,7 @@
 #include <QMetaObject>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QThread>
 
 #include "DialogUnits.h"
 #include "KeyRefreshDlg.h"
@@ -36,6 +37,7 @@ CDlgFinished::CDlgFinished(CKeyRefreshDlg* window) : QWidget(window), window_(wi
 void CDlgFinished::OnInitDialog() { result_->clear(); }
 
 void CDlgFinished::refresh() {
+    Q_ASSERT(QThread::currentThread() == thread());
     result_->setPlainText(qtext(editControlLines(window_->session().resultText())));
 }
 

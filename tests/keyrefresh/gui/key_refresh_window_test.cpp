@@ -287,6 +287,22 @@ TEST_F(KeyRefreshWindowTest, ABootLoaderThatFallsSilentEndsInTheFailureText) {
                                     "[2024.03.05_14.07.09.042] \r\n"));
 }
 
+TEST_F(KeyRefreshWindowTest, TheHiddenFirmwareButtonRunsTheHeaderPathAndLogsIt) {
+    const fs::path folder = scratch / "KeyRefresh2" / "1.20";
+    fs::create_directories(folder);
+    fs::copy_file(OLTREX_KEYREFRESH_FIRMWARE_DIR "/FW_Update.a79", folder / "FW_Update.a79");
+    fs::copy_file(OLTREX_KEYREFRESH_FIRMWARE_DIR "/fw_version.h", folder / "fw_version.h");
+    setenv("OLTREX_FW_DIR", folder.c_str(), 1);
+    FakeKeys keys;
+    CKeyRefreshDlg& dlg = open(keys, logClock, failingWorker(keys));
+    ASSERT_TRUE(dlg.OnInitDialog());
+    EXPECT_TRUE(dlg.keyPage()->firmwareButton()->isHidden());
+    dlg.keyPage()->firmwareButton()->click();
+    unsetenv("OLTREX_FW_DIR");
+    EXPECT_EQ(logText(), "[2024.03.05_14.07.09.042] Make FW 120\r\n");
+    EXPECT_TRUE(fs::exists(scratch / "KeyRefresh2" / "fw120.h"));
+}
+
 TEST_F(KeyRefreshWindowTest, TheAboutBoxNamesProgramAndFirmwareVersion) {
     gui::CAboutDlg about(gui::programIcon());
     EXPECT_EQ(about.windowTitle(), "Wichtig");
