@@ -56,14 +56,6 @@ TEST(BootLoader, AcceptsBlocksInAddressOrderThenHeaderThenReboot) {
     EXPECT_EQ(loader.image(), image);
 }
 
-TEST(BootLoader, AnswersInAStuffedFrame) {
-    BootLoader loader;
-    std::optional<FrameResult> result;
-    for (auto byte : block(0x8000, {1})) result = loader.feed(byte);
-    ASSERT_TRUE(result);
-    EXPECT_EQ(result->answerLine, (Bytes{0x00, 0x06, 0x01}));
-}
-
 TEST(BootLoader, RefusesABlockThatSkipsAnAddress) {
     BootLoader loader;
     EXPECT_EQ(send(loader, block(0x8000, Bytes(256, 7))), kAck);

@@ -134,15 +134,6 @@ TEST(D2xxComPort, SkipsTheDeviceInformationForTheLegacyFlasher) {
     EXPECT_EQ(device.calls.back(), "purge 3");
 }
 
-TEST(D2xxComPort, EmptiesTheDescriptionOnClose) {
-    FakeDevice device;
-    D2xxComPort port(device);
-    port.open({});
-    port.close();
-    EXPECT_EQ(port.description(), "");
-    EXPECT_EQ(device.calls.back(), "close");
-}
-
 TEST(D2xxComPort, ReadsOneByteAtATimeAndMinusOneWhenNoneCame) {
     FakeDevice device;
     device.pending = {0x06, 0x00};
@@ -206,15 +197,6 @@ TEST(D2xxComPort, TriesAByteTenTimesWhileTheDeviceTakesNothing) {
     const std::vector<std::uint8_t> frame = {0x00, 0x0A};
     port.write(frame.data(), frame.size());
     EXPECT_EQ(device.calls.size(), 20u);
-}
-
-TEST(D2xxComPort, NeitherReadsNorWritesWhileClosed) {
-    FakeDevice device;
-    D2xxComPort port(device);
-    const std::uint8_t byte = 0x0A;
-    port.write(&byte, 1);
-    EXPECT_EQ(port.readByte(), -1);
-    EXPECT_TRUE(device.calls.empty());
 }
 
 }  // namespace

@@ -180,15 +180,6 @@ TEST_F(ComTaskTest, ResendsTheHeaderBlockAfterANack) {
     EXPECT_EQ(port.sentFrames[4], Bytes{0x0A});
 }
 
-TEST_F(ComTaskTest, ResendsTheSameFrameAfterAnUnknownAnswer) {
-    const Bytes image = makeTestImage(1000);
-    LoopbackPort port(clock, bootsim::Faults{{}, {}, {1}, 0});
-    ASSERT_EQ(transfer(port, image), 1);
-    EXPECT_EQ(port.sentFrames[0], port.sentFrames[1]);
-    const auto all = lines();
-    EXPECT_NE(std::find(all.begin(), all.end(), "displMsg(): unknown cmd/answer "), all.end());
-}
-
 TEST_F(ComTaskTest, TakesAnAnswerOfAnEscapedZeroForUnknownAndResends) {
     const Bytes image = makeTestImage(100);
     LoopbackPort port(clock);
@@ -285,12 +276,6 @@ TEST_F(ComTaskTest, LeadsAnUnknownStateIntoTheErrorState) {
     EXPECT_EQ(lines(), (std::vector<std::string>{"displLed(): LED=Error",
                                                  "displStatus(): unbekannter State ",
                                                  "displLed(): LED=Error", "displStatus(): Fehler "}));
-}
-
-TEST_F(ComTaskTest, StartsInTheDoneStateBeforeAnyTransfer) {
-    LoopbackPort port(clock);
-    ComTask task(port, clock, events);
-    EXPECT_EQ(task.state(), eDone);
 }
 
 TEST_F(ComTaskTest, StartsEveryTransferAfresh) {

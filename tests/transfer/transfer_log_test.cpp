@@ -66,13 +66,6 @@ TEST_F(TransferLogTest, PrintsFormattedTextWithoutAddingALineEndAndCutsItAt1024)
     EXPECT_EQ(written(), "Serial: x" + std::string(1024, 'a'));
 }
 
-TEST(TransferLog, DropsEveryOutputWhileNoFileIsOpen) {
-    TransferLog log;
-    log.displMsg("lost");
-    log.hexDump("lost", nullptr, 0);
-    EXPECT_FALSE(log.isOpen());
-}
-
 TEST(TransferLog, ReplacesTheLogOfAnEarlierRun) {
     TempFolder folder;
     {
