@@ -70,14 +70,6 @@ TEST_F(MakerWithHime, ContainerOpensWithTheContainerReader) {
     EXPECT_EQ(read.value.blocks[1].data, filler(5000, 1));
 }
 
-TEST_F(MakerWithHime, OuterLayerIsPlainAes192CbcForLibcrypto) {
-    ASSERT_EQ(runWithHime("V_ABC_622B5715", sampleVehicleUnit(), "V_ABC_622B5715"), 0);
-    auto opened = openContainer(readFile(path));
-    ASSERT_TRUE(opened.has_value());
-    EXPECT_EQ(opened->headerBlock[1], 0x04);
-    EXPECT_EQ(headerSeconds(opened->headerBlock), kVuTime);
-}
-
 TEST_F(MakerWithHime, OuterLayerDecryptsWithTheOpensslCommandLine) {
     if (std::system("openssl version > /dev/null 2>&1") != 0) GTEST_SKIP() << "no openssl command";
     ASSERT_EQ(runWithHime("V_ABC_622B5715", sampleVehicleUnit(), "V_ABC_622B5715"), 0);

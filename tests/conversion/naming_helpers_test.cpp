@@ -27,20 +27,6 @@ TEST(FileNameSafety, ANameOfDotsAloneBecomesUnderscores) {
     EXPECT_EQ(dotted, "..x");
 }
 
-TEST(Trimming, RemovesSpacesFromBothEndsOnly) {
-    std::string text = "  B AB 123   ";
-    trimSpaces(text);
-    EXPECT_EQ(text, "B AB 123");
-    std::string blank = "    ";
-    trimSpaces(blank);
-    EXPECT_EQ(blank, "");
-}
-
-TEST(CharacterTaking, TurnsZeroAndFFBytesIntoSpaces) {
-    const Bytes field{'A', 0x00, 'B', 0xFF, 'C'};
-    EXPECT_EQ(takeCharacters(field), "A B C");
-}
-
 TEST(NationTable, GivesTheRowOfEachCode) {
     EXPECT_EQ(nationText(1), "A");
     EXPECT_EQ(nationText(13), "D");
@@ -70,15 +56,6 @@ TEST(TimeFields, OnlyPositiveSignedValuesHoldATime) {
     EXPECT_FALSE(isValidTimeField(none));
     EXPECT_FALSE(isValidTimeField(topBit));
     EXPECT_TRUE(isValidTimeField(one));
-}
-
-TEST(TimeFields, FormatInUtcAndGiveAnEmptyTextForNoTime) {
-    const std::uint8_t field[4] = {0x62, 0x2B, 0x57, 0x15};
-    EXPECT_EQ(formatTimeLong(field), "2022-03-11_14-05-09");
-    EXPECT_EQ(formatTimeShort(field), "20220311_1405");
-    const std::uint8_t none[4] = {0xFF, 0xFF, 0xFF, 0xFF};
-    EXPECT_EQ(formatTimeLong(none), "");
-    EXPECT_EQ(formatTimeShort(none), "");
 }
 
 TEST(TimeFields, NoTimeBreaksDownToTheLocalTime) {
