@@ -81,18 +81,25 @@ std::uint8_t BootLoader::judge(const std::uint8_t* frame, std::size_t size, std:
 }
 
 std::uint8_t BootLoader::judgeBlock(const BlockView& block, std::string& note) {
-    const std::uint32_t expected = kFirstBlockAddress + static_cast<std::uint32_t>(image_.size());
     note = "block at " + hex32(block.address);
-    if (headerValid_) {
+    if (headerValid_ && block.address != kFirstBlockAddress) {
         note += " after the header";
         return kAnswerNack;
     }
+    headerValid_ = false;
     // The same block again: its answer was lost on the way to the PC.
     if (!lastBlock_.empty() && block.address == lastAddress_ && block.size == lastBlock_.size() &&
         std::equal(block.data, block.data + block.size, lastBlock_.begin())) {
         note += " (repeated)";
         return kAnswerAck;
     }
+    // A first block starts a new transfer, as after a failed one the PC
+    // begins again from the start without the key leaving its boot loader.
+    if (block.address == kFirstBlockAddress && !image_.empty()) {
+        image_.clear();
+        note += " (new transfer)";
+    }
+    const std::uint32_t expected = kFirstBlockAddress + static_cast<std::uint32_t>(image_.size());
     if (block.address != expected) {
         note += ", expected " + hex32(expected);
         return kAnswerNack;

@@ -65,11 +65,13 @@ TEST(BootLoader, RefusesABlockThatSkipsAnAddress) {
 
 TEST(BootLoader, AcknowledgesTheSameBlockAgainWithoutStoringItTwice) {
     BootLoader loader;
-    EXPECT_EQ(send(loader, block(0x8000, {1, 2})), kAck);
-    EXPECT_EQ(send(loader, block(0x8000, {1, 2})), kAck);
-    EXPECT_EQ(loader.image(), (Bytes{1, 2}));
+    const Bytes first(256, 1);
+    EXPECT_EQ(send(loader, block(0x8000, first)), kAck);
+    EXPECT_EQ(send(loader, block(0x8100, {1, 2})), kAck);
+    EXPECT_EQ(send(loader, block(0x8100, {1, 2})), kAck);
+    EXPECT_EQ(loader.image().size(), 258u);
     // A different block at the same address is no repeat.
-    EXPECT_EQ(send(loader, block(0x8000, {1, 3})), kNack);
+    EXPECT_EQ(send(loader, block(0x8100, {1, 3})), kNack);
 }
 
 TEST(BootLoader, RefusesABlockWithAWrongCrc) {
@@ -109,6 +111,17 @@ TEST(BootLoader, RefusesDataAfterTheHeader) {
     send(loader, block(0x8000, {1}));
     send(loader, header({1}, 1));
     EXPECT_EQ(send(loader, block(0x8001, {2})), kNack);
+}
+
+TEST(BootLoader, TakesAFreshTransferAfterAnAbandonedOne) {
+    BootLoader loader;
+    send(loader, block(0x8000, Bytes(256, 1)));
+    send(loader, block(0x8100, Bytes(256, 2)));
+    // The PC gave up and starts again from the first block.
+    EXPECT_EQ(send(loader, block(0x8000, {7, 8})), kAck);
+    EXPECT_EQ(loader.image(), (Bytes{7, 8}));
+    EXPECT_EQ(send(loader, header({7, 8}, 2)), kAck);
+    EXPECT_EQ(send(loader, kReboot), kAck);
 }
 
 TEST(BootLoader, InjectsFaultsByFrameNumber) {
