@@ -118,7 +118,7 @@ protected:
     Simulator simulator;
     Bytes image = makeTestImage(45096, " FW-0120", 0x1234);
     // Short answer time-outs keep the fault cases fast; the program uses 3000 ms.
-    ComTaskLimits quick{300, 3, 10, 2048};
+    ComTaskLimits quick{1000, 3, 10, 2048};
 };
 
 TEST_F(WholeStack, FlashesTheImageIntactAndTheKeyThenReportsItsFirmware) {
