@@ -12,6 +12,7 @@
 #include "KeyFileSink.h"
 #include "KeyListing.h"
 #include "KeyRules.h"
+#include "SdCardFiles.h"
 #include "oltrex/platform/SafeFile.h"
 #include "oltrex/simkey/KeyFolder.h"
 #include "oltrex/testdata/DemoKey.h"
@@ -327,6 +328,7 @@ int runKeyTool(const std::vector<std::string>& args, std::ostream& out, std::ost
         {"import", commandImport},
         {"export", commandExport},
         {"list", commandList},
+        {"sdcard", [](Context& ctx) { return runSdCardCommand(ctx.args, ctx.out, ctx.err); }},
     };
     for (const auto& command : commands)
         if (parsed.command == command.name) return command.run(c);
