@@ -119,16 +119,6 @@ TEST(ButtonUpgradeClick, SkipsTheSwitchWithoutAKeyAndStartsTheTransferAfterTheWa
     EXPECT_EQ(flow.lastTransferResult(), 1);
 }
 
-TEST(ButtonUpgradeClick, SwitchesAFoundKeyIntoItsBootLoaderBeforeTheTransfer) {
-    FlowRig rig({PromptAnswer::Ok});
-    FlasherFlow flow(rig.setup());
-    flow.formShow();
-    flow.buttonUpgradeClick();
-    EXPECT_EQ(rig.keys.initCalls, 1);
-    EXPECT_EQ(rig.port.opens, 1);
-    EXPECT_EQ(rig.window.statuses.back().text, "Datentransfer abgeschlossen");
-}
-
 TEST(ButtonUpgradeClick, EndsTheProgramWithoutTransferWhenTheSwitchFailsAndTheUserStops) {
     FlowRig rig({PromptAnswer::Ok, PromptAnswer::Cancel});
     rig.keys.initResult = -5;
