@@ -113,6 +113,14 @@ std::string ContainerStore::placeEuFile(const std::string& containerName, const 
     return moveWithoutReplacing(producedPath, target) ? target : producedPath;
 }
 
+void ContainerStore::createContainerFolder() const {
+    const SettingsStore& settings = contextOptions_.settings ? *contextOptions_.settings : machineSettings();
+    const SettingResult folder = settings.read(kTachographSettingsPath, "ContainerPath");
+    if (!folder.found() || folder.value.empty()) return;
+    std::error_code ec;
+    fs::create_directories(folder.value, ec);
+}
+
 FilingResult ContainerStore::fileDownloadedFile(const FilingRequest& request) {
     FilingResult result;
     {
@@ -124,6 +132,8 @@ FilingResult ContainerStore::fileDownloadedFile(const FilingRequest& request) {
         removeIfPresent(euCopy);
         if (request.makeEuFile) copyFile(request.localPath, euCopy, true);
 
+        // The container folder is made when missing, as the EU run makes it and its "EU" subfolder.
+        createContainerFolder();
         std::string path = request.localPath;
         result.containerResult = makeContainer(context, path, request.kindName, request.firmwareNumber, 0);
         if (result.filed()) result.containerPath = path;

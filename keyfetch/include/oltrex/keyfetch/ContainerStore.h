@@ -61,6 +61,7 @@ public:
                       int firmwareNumber, int mode);
 
 private:
+    void createContainerFolder() const;
     std::string placeEuFile(const std::string& containerName, const std::string& producedPath);
 
     KeyLibrary& key_;
