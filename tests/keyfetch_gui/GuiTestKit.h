@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <algorithm>
 #include <functional>
+#include <ostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +25,9 @@
 #include "oltrex/platform/Settings.h"
 #include "oltrex/simkey/SimKey.h"
 #include "oltrex/testdata/DemoKey.h"
+
+// Readable QStrings in test failures.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace guitest {
 
