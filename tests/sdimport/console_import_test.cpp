@@ -113,3 +113,13 @@ TEST_F(ConsoleImportTest, NothingFoundPrintsTheErrorText) {
     EXPECT_EQ(run(""), kSdImportNothingFound);
     EXPECT_EQ(out.str(), "Es wurden keine verwertbaren Dateien gefunden.\n");
 }
+
+TEST_F(ConsoleImportTest, TheProgramsEntryBuildsItsOwnStoreAndNeverDeletesFromTheKey) {
+    const fs::path card = bench.card("funke", "sdb");
+    writeBytes(card / "V_AB_622B5715.dlb", cardSecureForm("V_AB_622B5715.dlb", vehicleUnitFile({0x7602})));
+    ConsoleSdImportEnvironment env{bench.key, bench.settings, bench.clock, bench.work, cipherLibraryPath()};
+    std::istringstream in;
+    EXPECT_EQ(runConsoleSdImport(env, options, in, out), kSdImportContainersMade);
+    EXPECT_EQ(out.str(), "Es wurde 1 Container erfolgreich erstellt.\n");
+    EXPECT_TRUE(bench.key.deleted().empty());
+}

@@ -60,4 +60,15 @@ int runConsoleSdImport(ContainerStore& store, Clock& clock, const std::filesyste
     return result.containers() > 0 ? kSdImportContainersMade : kSdImportNothingFound;
 }
 
+int runConsoleSdImport(const ConsoleSdImportEnvironment& env, const ConsoleSdImportOptions& options,
+                       std::istream& in, std::ostream& out) {
+    ContextOptions context;
+    context.settings = &env.settings;
+    context.clock = &env.clock;
+    if (!env.cipherLibrary.empty()) context.cipherLibrary = env.cipherLibrary;
+    context.workFolder = env.workFolder;
+    ContainerStore store(env.key, context, env.clock);
+    return runConsoleSdImport(store, env.clock, env.workFolder, options, in, out);
+}
+
 }  // namespace oltrex

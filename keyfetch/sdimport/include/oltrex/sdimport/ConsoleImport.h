@@ -9,6 +9,7 @@
 #include "oltrex/drives/DriveScanner.h"
 #include "oltrex/keyfetch/ContainerStore.h"
 #include "oltrex/platform/Clock.h"
+#include "oltrex/platform/Settings.h"
 #include "oltrex/sdimport/DriveChooser.h"
 
 namespace oltrex {
@@ -43,5 +44,18 @@ inline constexpr int kSdImportCancelled = 2;
 // and prints the closing message (one line) to `out`.
 int runConsoleSdImport(ContainerStore& store, Clock& clock, const std::filesystem::path& workFolder,
                        const ConsoleSdImportOptions& options, std::istream& in, std::ostream& out);
+
+// The same for a program's main: files through a container store of its own
+// over the given key library, settings and work folder. The key library is
+// never asked to delete anything.
+struct ConsoleSdImportEnvironment {
+    KeyLibrary& key;
+    const SettingsStore& settings;
+    Clock& clock;
+    std::filesystem::path workFolder;  // KeyFetch's fresh private folder
+    std::string cipherLibrary;         // empty: the cipher library's own name
+};
+int runConsoleSdImport(const ConsoleSdImportEnvironment& env, const ConsoleSdImportOptions& options,
+                       std::istream& in, std::ostream& out);
 
 }  // namespace oltrex
