@@ -1,9 +1,11 @@
 // Screenshots of the KeyFetch window for the documentation, taken from the X
 // server (run under Xvfb): the main window with a demo key before and during
-// a download, and the drive chooser.
+// a download, and the drive chooser. Run it on a screen with a black root
+// window (Xvfb -br), where the window is the only thing shown.
 //   keyfetch-window-shots <key folder> <output folder> [work folder]
 #include <QApplication>
 #include <QGuiApplication>
+#include <QImage>
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
@@ -37,12 +39,26 @@ bool waitUntil(Done done, int timeoutMs) {
     return done();
 }
 
+// The part of the screen that is not the (black) root window: the window
+// with the frame its window manager drew around it.
+QRect windowArea(const QImage& screen) {
+    QRect area;
+    for (int y = 0; y < screen.height(); ++y)
+        for (int x = 0; x < screen.width(); ++x)
+            if ((screen.pixel(x, y) & 0xFFFFFF) != 0) area |= QRect(x, y, 1, 1);
+    return area;
+}
+
 // What the X server shows of the window, frame included where there is one.
 bool shoot(QWidget& widget, const fs::path& file) {
-    waitFor(150);
+    waitFor(200);
     QScreen* screen = widget.screen();
-    const QRect frame = widget.frameGeometry();
-    QPixmap shot = screen->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+    const QPixmap whole = screen->grabWindow(0);
+    QPixmap shot;
+    if (!whole.isNull()) {
+        const QRect area = windowArea(whole.toImage()).united(widget.frameGeometry());
+        shot = whole.copy(area);
+    }
     if (shot.isNull()) shot = widget.grab();
     const bool saved = shot.save(QString::fromStdString(file.string()));
     std::printf("%s %s\n", saved ? "wrote" : "could not write", file.c_str());
@@ -65,7 +81,7 @@ int main(int argc, char** argv) {
     oltrex::KeyFetchWindowSetup setup;
     setup.workFolder = work;
     setup.pollerTickMs = 300;
-    setup.animatorTickMs = 150;
+    setup.animatorTickMs = 60;
     int failures = 0;
     {
         oltrex::CKeyFetchDlg dialog(setup);
@@ -76,8 +92,11 @@ int main(int argc, char** argv) {
         if (!shoot(dialog, out / "keyfetch-main.png")) ++failures;
 
         QMetaObject::invokeMethod(&dialog, "onStart");
-        // A few files in: the counters and both bars have moved.
-        waitUntil([&] { return dialog.session().view().display.percent >= 30; }, 20000);
+        // A few files in, during a read: the counters and both bars have moved.
+        waitUntil([&] {
+            const int step = dialog.activity().step();
+            return dialog.session().view().display.percent >= 30 && step >= 2 && step <= 9;
+        }, 30000);
         if (!shoot(dialog, out / "keyfetch-download.png")) ++failures;
         dialog.reject();
     }
