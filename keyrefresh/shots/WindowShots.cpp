@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <cstring>
 #include <deque>
 #include <filesystem>
@@ -37,7 +38,7 @@ namespace {
 class ShowKey final : public KeyLibrary {
 public:
     int keyInfo(char* text, int size) override {
-        std::strncpy(text, " StickID: OX0012345678 FW-0110", static_cast<std::size_t>(size) - 1);
+        std::snprintf(text, static_cast<std::size_t>(size), "%s", " StickID: OX0012345678 FW-0110");
         return 0;
     }
     int firmwareUpdateMode() override { return 0; }

@@ -35,7 +35,7 @@ std::string_view CWLog::cutEntryText(std::string_view text) {
 }
 
 std::string CWLog::formatLine(const LocalTime& t, std::string_view text) {
-    char stamp[64];
+    char stamp[128];
     std::snprintf(stamp, sizeof stamp, "[%04i.%02i.%02i_%02i.%02i.%02i.%03i] ", t.year, t.month,
                   t.day, t.hour, t.minute, t.second, t.millisecond);
     std::string line(stamp);
@@ -46,7 +46,7 @@ std::string CWLog::formatLine(const LocalTime& t, std::string_view text) {
 
 fs::path CWLog::archivePath(const fs::path& logPath, const LocalTime& t) {
     const PathParts parts = splitPath(logPath.string());
-    char dated[40];
+    char dated[128];
     std::snprintf(dated, sizeof dated, "_Bis%04i%02i%02i%02i%02i%02i", t.year, t.month, t.day,
                   t.hour, t.minute, t.second);
     return fs::path(parts.folder + parts.base + dated + parts.ext);

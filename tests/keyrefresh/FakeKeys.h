@@ -1,6 +1,6 @@
 #pragma once
 // A key library whose key information text the test sets, counting calls.
-#include <cstring>
+#include <cstdio>
 #include <deque>
 #include <string>
 
@@ -21,7 +21,7 @@ public:
         ++keyInfoCalls;
         const std::string next = infoTexts.front();
         if (infoTexts.size() > 1) infoTexts.pop_front();
-        std::strncpy(text, next.c_str(), static_cast<std::size_t>(size) - 1);
+        std::snprintf(text, static_cast<std::size_t>(size), "%s", next.c_str());
         return infoResult;
     }
     int firmwareUpdateMode() override {
