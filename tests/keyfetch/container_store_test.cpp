@@ -218,6 +218,20 @@ TEST_F(ContainerStoreTest, writesAConvertedCardImageAsTheCardsEuFile) {
     EXPECT_EQ(readBytes(result.euPath), r.cardImage);
 }
 
+TEST_F(ContainerStoreTest, writesTheCardImageWhereTheEuFileIsAndNeverOverAnotherFile) {
+    fs::create_directories(containers / "EU");
+    containerName = "C_Doe_John_T.dlc";
+    const Bytes older = bytesOf({9, 9, 9});
+    writeBytes(containers / "EU" / "C_Doe_John_T.DDD", older);
+    auto r = request(bytesOf({0x76, 0x06, 1, 2, 3, 0x76, 0xFF, 0x76, 0xFF}), true);
+    r.cardImage = bytesOf({5, 6, 7, 8});
+    auto s = store();
+    const auto result = s.fileDownloadedFile(r);
+    EXPECT_EQ(readBytes(containers / "EU" / "C_Doe_John_T.DDD"), older);
+    EXPECT_EQ(fs::path(result.euPath).filename(), "C_Doe_John_T[1].DDD");
+    EXPECT_EQ(readBytes(result.euPath), r.cardImage);
+}
+
 TEST_F(ContainerStoreTest, makesNoEuFileForAFileThatWasNotFiled) {
     makerOverride = [](ConversionContext&, std::string&) { return -13; };
     auto s = store();

@@ -290,6 +290,50 @@ TEST(SecureDownloads, fileTheReencodedFormAndSkipFilesThatCannotBeReencoded) {
     EXPECT_EQ(readBytes(rig.containerOf(kGen1)), expected);
 }
 
+// A key library that reports success but leaves no local file behind.
+class SilentKey : public FakeKey {
+public:
+    int readFile(const std::string& remoteName, const std::string&) override {
+        log("readFile " + remoteName);
+        return 0;
+    }
+};
+
+TEST(ScrambledData, isNeverFiledWhenAProtectedFileCannotBeReopened) {
+    SessionRig rig;
+    rig.key.info = " StickID: OX0012345678 FW-0150";
+    putDemoFiles(rig.key);
+    SilentKey silent;
+    silent.info = rig.key.info;
+    silent.files = rig.key.files;
+    oltrex::FileDownloader downloader(silent, *rig.store, rig.clock, rig.work.path());
+    oltrex::FileDownloadRequest request;
+    request.file = {kGen1, 612};
+    request.series = "OX";
+    request.firmwareNumber = 150;
+    oltrex::NoActivityBar bar;
+    const auto report = downloader.download(request, bar);
+    EXPECT_EQ(report.outcome, oltrex::FileOutcome::NotDescrambled);
+    EXPECT_TRUE(silent.callsNamed("deleteFile").empty());
+    EXPECT_TRUE(rig.kindNames.empty());  // the container maker never saw it
+}
+
+TEST(ScrambledData, isNeverFiledWhenTheSecureReencodingFails) {
+    SessionRig rig;
+    SilentKey silent;
+    silent.files[kGen1] = vehicleFile({0x7601});
+    oltrex::FileDownloader downloader(silent, *rig.store, rig.clock, rig.work.path());
+    oltrex::FileDownloadRequest request;
+    request.file = {kGen1, 46};
+    request.series = "OX";
+    request.firmwareNumber = 830;
+    request.secure = true;
+    oltrex::NoActivityBar bar;
+    EXPECT_EQ(downloader.download(request, bar).outcome, oltrex::FileOutcome::NotReencoded);
+    EXPECT_TRUE(silent.callsNamed("deleteFile").empty());
+    EXPECT_TRUE(rig.kindNames.empty());
+}
+
 TEST(SessionShutdown, closesAKeyLeftInSecureMode) {
     SessionRig rig;
     rig.key.info = " StickID: OE0012345678 FW-0120";

@@ -194,7 +194,10 @@ TEST_P(KeyKindDownload, givesTheContainersThatTheReadRulesPredict) {
 
 INSTANTIATE_TEST_SUITE_P(PlainProtectedSecureAndBoth, KeyKindDownload,
                          ::testing::Values(KeyKind{"OX", "0120", false}, KeyKind{"OX", "0150", false},
-                                           KeyKind{"OX", "0830", true}, KeyKind{"OB", "0102", true}));
+                                           KeyKind{"OX", "0830", true}, KeyKind{"OB", "0102", true}),
+                         [](const ::testing::TestParamInfo<KeyKind>& info) {
+                             return std::string(info.param.series) + info.param.firmware;
+                         });
 
 TEST(FailuresOnTheSimulatedKey, leaveAFileWhoseReadFailsOnTheKeyAndOfferItAgain) {
     SimulatedRig rig;
