@@ -14,7 +14,9 @@ namespace {
 constexpr std::uint16_t kCardTag = 0x7606;
 constexpr std::uint8_t kEndMarker[4] = {0x76, 0xFF, 0x76, 0xFF};
 
-bool inRange(std::uint16_t tag, std::uint16_t low, std::uint16_t high) { return tag >= low && tag <= high; }
+bool inRange(std::uint16_t tag, std::uint16_t low, std::uint16_t high) {
+    return tag >= low && tag <= high;
+}
 
 std::uint16_t tagAt(const std::vector<std::uint8_t>& file, std::size_t p) {
     return static_cast<std::uint16_t>((file[p] << 8) | file[p + 1]);
@@ -27,7 +29,8 @@ bool hasRecord(const CTachoConvert& converter, const char* b1, const char* b2, c
 }
 
 // Tag bytes written over the technical-data blocks.
-void overwriteTags(std::vector<std::uint8_t>& file, const std::vector<std::size_t>& offsets, std::uint8_t low) {
+void overwriteTags(std::vector<std::uint8_t>& file, const std::vector<std::size_t>& offsets,
+                   std::uint8_t low) {
     for (std::size_t p : offsets) {
         file[p] = 0x76;
         file[p + 1] = low;
@@ -37,7 +40,9 @@ void overwriteTags(std::vector<std::uint8_t>& file, const std::vector<std::size_
 }  // namespace
 
 // The container maker's set of block tags, so that both walk a file alike.
-bool isBlockTag(std::uint16_t tag) { return isVehicleUnitTag(tag); }
+bool isBlockTag(std::uint16_t tag) {
+    return isVehicleUnitTag(tag);
+}
 
 bool isCardFile(const std::vector<std::uint8_t>& file) {
     return file.size() >= 2 && file[0] == 0x76 && file[1] == 0x06;
@@ -60,7 +65,8 @@ std::vector<Block> scanBlocks(const std::vector<std::uint8_t>& file) {
             continue;
         }
         const auto dataBegin = file.begin() + static_cast<std::ptrdiff_t>(p + 2);
-        const auto marker = std::search(dataBegin, file.end(), std::begin(kEndMarker), std::end(kEndMarker));
+        const auto marker =
+            std::search(dataBegin, file.end(), std::begin(kEndMarker), std::end(kEndMarker));
         if (marker == file.end()) break;  // no end marker: not a block, and the scan is over
         const auto length = static_cast<std::size_t>(marker - dataBegin);
         blocks.push_back({tag, p, length});
@@ -71,13 +77,15 @@ std::vector<Block> scanBlocks(const std::vector<std::uint8_t>& file) {
 
 int cardTestScore(const std::vector<std::uint8_t>& image) {
     const CTachoConvert converter;
-    int c = int(hasRecord(converter, "00", "02", "00", image)) + int(hasRecord(converter, "00", "05", "00", image)) +
+    int c = int(hasRecord(converter, "00", "02", "00", image)) +
+            int(hasRecord(converter, "00", "05", "00", image)) +
             int(hasRecord(converter, "05", "01", "01", image));
     if (c > 0 && hasRecord(converter, "05", "04", "03", image)) ++c;
     return c;
 }
 
-char classifyBytes(std::vector<std::uint8_t>& file, std::vector<std::uint8_t>& cardImage, bool& rewritten) {
+char classifyBytes(std::vector<std::uint8_t>& file, std::vector<std::uint8_t>& cardImage,
+                   bool& rewritten) {
     cardImage.clear();
     rewritten = false;
 
@@ -87,7 +95,8 @@ char classifyBytes(std::vector<std::uint8_t>& file, std::vector<std::uint8_t>& c
         if (!image.empty() && cardTestScore(image) >= 3) {
             const CTachoConvert converter;
             std::vector<std::uint8_t> output;
-            const std::size_t used = converter.convert(image.data(), &output, image.size(), nullptr);
+            const std::size_t used =
+                converter.convert(image.data(), &output, image.size(), nullptr);
             output.resize(std::min(used, output.size()));
             cardImage = std::move(output);
         }
@@ -113,7 +122,8 @@ char classifyBytes(std::vector<std::uint8_t>& file, std::vector<std::uint8_t>& c
     return smart ? 'S' : 'V';
 }
 
-int classifyFile(const std::filesystem::path& localPath, std::string_view keyName, ClassifiedFile& out) {
+int classifyFile(const std::filesystem::path& localPath, std::string_view keyName,
+                 ClassifiedFile& out) {
     out = {};
     std::error_code ec;
     Bytes file;

@@ -31,7 +31,8 @@ void removeIfPresent(const std::string& path) {
 
 bool copyFile(const std::string& from, const std::string& to, bool overwrite) {
     std::error_code ec;
-    return fs::copy_file(from, to, overwrite ? fs::copy_options::overwrite_existing : fs::copy_options::none, ec);
+    return fs::copy_file(
+        from, to, overwrite ? fs::copy_options::overwrite_existing : fs::copy_options::none, ec);
 }
 
 // The container must be on disk, complete and synced before the key may let
@@ -50,7 +51,8 @@ bool containerIsSafe(const std::string& path) {
 }  // namespace
 
 bool moveWithoutReplacing(const std::string& from, const std::string& to) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
     if (errno != EINVAL && errno != ENOSYS) return false;
     // File systems without RENAME_NOREPLACE: a hard link fails on an existing name too.
     if (::link(from.c_str(), to.c_str()) != 0) return false;
@@ -58,15 +60,20 @@ bool moveWithoutReplacing(const std::string& from, const std::string& to) {
     return true;
 }
 
-ContainerStore::ContainerStore(KeyLibrary& key, ContextOptions contextOptions, Clock& clock, ContainerMakerFn maker)
-    : key_(key), contextOptions_(std::move(contextOptions)), clock_(clock), maker_(std::move(maker)) {
-    if (!maker_) maker_ = [](ConversionContext& c, std::string& p, std::string_view k, int f) {
-        return buildContainer(c, p, k, f);
-    };
+ContainerStore::ContainerStore(KeyLibrary& key, ContextOptions contextOptions, Clock& clock,
+                               ContainerMakerFn maker)
+    : key_(key),
+      contextOptions_(std::move(contextOptions)),
+      clock_(clock),
+      maker_(std::move(maker)) {
+    if (!maker_)
+        maker_ = [](ConversionContext& c, std::string& p, std::string_view k, int f) {
+            return buildContainer(c, p, k, f);
+        };
 }
 
-int ContainerStore::makeContainer(ConversionContext& context, std::string& path, std::string_view kindName,
-                                  int firmwareNumber, int mode) {
+int ContainerStore::makeContainer(ConversionContext& context, std::string& path,
+                                  std::string_view kindName, int firmwareNumber, int mode) {
     if (!context.usable()) return -1;
 
     const std::string original = path;
@@ -92,7 +99,8 @@ int ContainerStore::makeContainer(ConversionContext& context, std::string& path,
     return result;
 }
 
-std::string ContainerStore::placeEuFile(const std::string& containerName, const std::string& producedPath) {
+std::string ContainerStore::placeEuFile(const std::string& containerName,
+                                        const std::string& producedPath) {
     const PathParts produced = splitPath(producedPath);
     std::string base = splitPath(containerName).base;
     // A container numbered because of a name collision ("...[3]") gives an EU
@@ -114,7 +122,8 @@ std::string ContainerStore::placeEuFile(const std::string& containerName, const 
 }
 
 void ContainerStore::createContainerFolder() const {
-    const SettingsStore& settings = contextOptions_.settings ? *contextOptions_.settings : machineSettings();
+    const SettingsStore& settings =
+        contextOptions_.settings ? *contextOptions_.settings : machineSettings();
     const SettingResult folder = settings.read(kTachographSettingsPath, "ContainerPath");
     if (!folder.found() || folder.value.empty()) return;
     std::error_code ec;
@@ -135,7 +144,8 @@ FilingResult ContainerStore::fileDownloadedFile(const FilingRequest& request) {
         // The container folder is made when missing, as the EU run makes it and its "EU" subfolder.
         createContainerFolder();
         std::string path = request.localPath;
-        result.containerResult = makeContainer(context, path, request.kindName, request.firmwareNumber, 0);
+        result.containerResult =
+            makeContainer(context, path, request.kindName, request.firmwareNumber, 0);
         if (result.filed()) result.containerPath = path;
         const std::string containerName = fileNameOf(path);
 
@@ -152,14 +162,16 @@ FilingResult ContainerStore::fileDownloadedFile(const FilingRequest& request) {
             context.folder = folder;
 
             std::string euPath = request.localPath;
-            result.euResult = makeContainer(context, euPath, request.kindName, request.firmwareNumber, 1);
+            result.euResult =
+                makeContainer(context, euPath, request.kindName, request.firmwareNumber, 1);
             if (result.euResult == 0 && euPath != result.containerPath)
                 result.euPath = placeEuFile(containerName, euPath);
 
             if (!request.cardImage.empty() && !result.euPath.empty()) {
                 // The converted card image is the card's EU file.
                 if (!replaceFile(result.euPath, request.cardImage, ec))
-                    tracef("card image not written to %s: %s\r\n", result.euPath.c_str(), ec.message().c_str());
+                    tracef("card image not written to %s: %s\r\n", result.euPath.c_str(),
+                           ec.message().c_str());
             }
         }
         removeIfPresent(euCopy);
@@ -172,7 +184,8 @@ FilingResult ContainerStore::fileDownloadedFile(const FilingRequest& request) {
     }
     if (request.noDelete) return result;
     if (!containerIsSafe(result.containerPath)) {
-        trace("container not safely on disk; the file stays on the key: " + request.keyName + "\r\n");
+        trace("container not safely on disk; the file stays on the key: " + request.keyName +
+              "\r\n");
         return result;
     }
     result.deleteCalled = true;

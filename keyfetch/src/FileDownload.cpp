@@ -28,12 +28,18 @@ bool descrambleInPlace(const std::string& localPath) {
 
 const char* outcomeText(FileOutcome outcome) {
     switch (outcome) {
-        case FileOutcome::Filed: return "filed";
-        case FileOutcome::ReadFailed: return "key read failed";
-        case FileOutcome::NotDescrambled: return "protected file could not be descrambled";
-        case FileOutcome::NotReencoded: return "secure re-encoding failed";
-        case FileOutcome::NotClassified: return "empty or unreadable file";
-        case FileOutcome::NotFiled: return "container could not be made";
+        case FileOutcome::Filed:
+            return "filed";
+        case FileOutcome::ReadFailed:
+            return "key read failed";
+        case FileOutcome::NotDescrambled:
+            return "protected file could not be descrambled";
+        case FileOutcome::NotReencoded:
+            return "secure re-encoding failed";
+        case FileOutcome::NotClassified:
+            return "empty or unreadable file";
+        case FileOutcome::NotFiled:
+            return "container could not be made";
     }
     return "?";
 }
@@ -45,7 +51,8 @@ FileDownloader::FileDownloader(KeyLibrary& key, ContainerStore& store, Clock& cl
 int FileDownloader::readFromKey(const FileDownloadRequest& request, const std::string& localPath,
                                 bool protectedRead, ActivityBar& bar) {
     const std::string& name = request.file.name;
-    const std::string remoteName = protectedRead ? name + "\\" + std::string(kTransportAccessCode) : name;
+    const std::string remoteName =
+        protectedRead ? name + "\\" + std::string(kTransportAccessCode) : name;
     bar.setStep(ActivityBar::kReadStarted);
     const std::uint32_t started = clock_.tickMs();
     const int result = key_.readFile(remoteName, localPath);
@@ -78,14 +85,17 @@ FileReport FileDownloader::download(const FileDownloadRequest& request, Activity
         return report;
     };
 
-    if (readFromKey(request, localPath, report.protectedRead, bar) != 0) return skip(FileOutcome::ReadFailed);
+    if (readFromKey(request, localPath, report.protectedRead, bar) != 0)
+        return skip(FileOutcome::ReadFailed);
     // Scrambled data is never filed: a protected file that cannot be descrambled is skipped.
-    if (report.protectedRead && !descrambleInPlace(localPath)) return skip(FileOutcome::NotDescrambled);
+    if (report.protectedRead && !descrambleInPlace(localPath))
+        return skip(FileOutcome::NotDescrambled);
     if (request.secure && reencodeSecureFile(localPath, file.name, workFolder_) != kReencodeOk)
         return skip(FileOutcome::NotReencoded);
 
     ClassifiedFile classified;
-    if (classifyFile(localPath, file.name, classified) != kClassified) return skip(FileOutcome::NotClassified);
+    if (classifyFile(localPath, file.name, classified) != kClassified)
+        return skip(FileOutcome::NotClassified);
 
     FilingRequest filing;
     filing.localPath = localPath;

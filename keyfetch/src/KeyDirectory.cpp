@@ -16,7 +16,9 @@ std::string lowerCase(std::string_view text) {
     return out;
 }
 
-bool isControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
+bool isControl(unsigned char c) {
+    return c < 0x20 || c == 0x7F;
+}
 
 }  // namespace
 
@@ -36,14 +38,16 @@ DirectoryEntry parseDirectoryEntry(std::string_view text) {
     const auto open = text.find('"');
     if (open != std::string_view::npos) {
         const auto close = text.find('"', open + 1);
-        if (close != std::string_view::npos) entry.name = std::string(text.substr(open + 1, close - open - 1));
+        if (close != std::string_view::npos)
+            entry.name = std::string(text.substr(open + 1, close - open - 1));
     }
 
     const std::string lower = lowerCase(text);
     entry.secondGeneration = lower.find(".2") != std::string::npos;
     if (entry.size <= 10) {
         entry.kind = EntryKind::TooSmall;
-    } else if (lower.find("trep") != std::string::npos || lower.find("oltrexlog") != std::string::npos) {
+    } else if (lower.find("trep") != std::string::npos ||
+               lower.find("oltrexlog") != std::string::npos) {
         entry.kind = EntryKind::KeysOwnFile;
     } else if (!isPlainKeyFileName(entry.name)) {
         entry.kind = EntryKind::UnusableName;

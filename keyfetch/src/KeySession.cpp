@@ -25,26 +25,33 @@ bool settingIsOn(const SettingsStore& settings, const char* name) {
 }
 
 bool endsWith(const std::string& text, std::string_view tail) {
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 }  // namespace
 
 const char* stateName(SessionState state) {
     switch (state) {
-        case SessionState::Idle: return "idle";
-        case SessionState::Look: return "look";
-        case SessionState::Read: return "read";
-        case SessionState::Write: return "write";
+        case SessionState::Idle:
+            return "idle";
+        case SessionState::Look:
+            return "look";
+        case SessionState::Read:
+            return "read";
+        case SessionState::Write:
+            return "write";
     }
     return "?";
 }
 
 int RunSummary::filedCount() const {
-    return static_cast<int>(std::count_if(files.begin(), files.end(), [](const FileReport& f) { return f.filed(); }));
+    return static_cast<int>(
+        std::count_if(files.begin(), files.end(), [](const FileReport& f) { return f.filed(); }));
 }
 
-KeySession::KeySession(KeyLibrary& key, FileDownloader& downloader, Clock& clock, const SettingsStore& settings)
+KeySession::KeySession(KeyLibrary& key, FileDownloader& downloader, Clock& clock,
+                       const SettingsStore& settings)
     : key_(key), downloader_(downloader), clock_(clock) {
     noDelete_ = settingIsOn(settings, "NoDelete");
     makeEuDefault_ = settingIsOn(settings, "MakeEU");
@@ -62,15 +69,23 @@ void KeySession::step() {
         current = state_;
     }
     const LocalTime now = clock_.localTime();
-    tracef("State: %s (%04i/%02i/%02i %02i:%02i:%02i)\r\n", stateName(current), now.year, now.month, now.day,
-           now.hour, now.minute, now.second);
+    tracef("State: %s (%04i/%02i/%02i %02i:%02i:%02i)\r\n", stateName(current), now.year, now.month,
+           now.day, now.hour, now.minute, now.second);
 
     SessionState next = current;
     switch (current) {
-        case SessionState::Idle: next = stepIdle(); break;
-        case SessionState::Look: next = stepLook(); break;
-        case SessionState::Read: next = stepRead(); break;
-        case SessionState::Write: next = stepWrite(); break;
+        case SessionState::Idle:
+            next = stepIdle();
+            break;
+        case SessionState::Look:
+            next = stepLook();
+            break;
+        case SessionState::Read:
+            next = stepRead();
+            break;
+        case SessionState::Write:
+            next = stepWrite();
+            break;
     }
 
     std::lock_guard lock(mutex_);
@@ -79,12 +94,15 @@ void KeySession::step() {
     if (pendingStart_) {
         // "Start" was pressed during the step: it holds if it still could be pressed now.
         pendingStart_ = false;
-        if (state_ != SessionState::Write && listing_.usableCount() > 0 && display_.downloadCounter != kUnknownText)
+        if (state_ != SessionState::Write && listing_.usableCount() > 0 &&
+            display_.downloadCounter != kUnknownText)
             beginRun();
     }
 }
 
-bool KeySession::keyAnswers(std::string& keyInfo) { return key_.keyInfoText(keyInfo, kKeyInfoBufferSize) == 0; }
+bool KeySession::keyAnswers(std::string& keyInfo) {
+    return key_.keyInfoText(keyInfo, kKeyInfoBufferSize) == 0;
+}
 
 void KeySession::takeDisplayFields(const std::string& keyInfo) {
     if (keyInfo.find("FW-") == std::string::npos) return;
@@ -103,7 +121,8 @@ SessionState KeySession::stepIdle() {
     const bool answered = keyAnswers(keyInfo);
     if (answered) takeDisplayFields(keyInfo);
     const SessionDisplay after = display();
-    const bool sameKey = answered && after.firmware == before.firmware && after.keyNumber == before.keyNumber;
+    const bool sameKey =
+        answered && after.firmware == before.firmware && after.keyNumber == before.keyNumber;
     return sameKey ? SessionState::Idle : SessionState::Look;
 }
 
@@ -151,7 +170,8 @@ void KeySession::readDirectory() {
         listing_ = std::move(listing);
     }
     const std::uint32_t elapsed = clock_.tickMs() - started;
-    tracef("getDirFromFlash and getFileSize for valid values: %9i ms\r\n", static_cast<int>(elapsed));
+    tracef("getDirFromFlash and getFileSize for valid values: %9i ms\r\n",
+           static_cast<int>(elapsed));
 }
 
 SessionState KeySession::stepRead() {
@@ -162,7 +182,8 @@ SessionState KeySession::stepRead() {
     gen2Done_ = 0;
     const int usable = listing_.usableCount();
     display_.downloadCounter = format("%i / %i", usable, usable);
-    display_.generationCounts = format("( Gen1: %i, Gen2: %i )", listing_.gen1Files, listing_.gen2Files);
+    display_.generationCounts =
+        format("( Gen1: %i, Gen2: %i )", listing_.gen1Files, listing_.gen2Files);
     display_.status = secure_ ? kSecureDownloadText : "";
     bytesDone_ = 0;
     totalBytes_ = std::max(1LL, listing_.totalBytes());
@@ -174,8 +195,8 @@ void KeySession::updateCounters() {
     const int usable = listing_.usableCount();
     display_.percent = mulDiv(bytesDone_, 100, std::max(1LL, totalBytes_));
     display_.downloadCounter = format("%i / %i", usable - nextFile_, usable);
-    display_.generationCounts =
-        format("( Gen1: %i, Gen2: %i )", listing_.gen1Files - gen1Done_, listing_.gen2Files - gen2Done_);
+    display_.generationCounts = format("( Gen1: %i, Gen2: %i )", listing_.gen1Files - gen1Done_,
+                                       listing_.gen2Files - gen2Done_);
 }
 
 void KeySession::endSecureMode() {
@@ -194,7 +215,8 @@ SessionState KeySession::stepWrite() {
             haveFile = true;
             request.file = listing_.files[static_cast<std::size_t>(nextFile_)];
             request.series = series_;
-            request.firmwareNumber = display_.firmware == kUnknownText ? 0 : decimalValue(display_.firmware);
+            request.firmwareNumber =
+                display_.firmware == kUnknownText ? 0 : decimalValue(display_.firmware);
             request.secure = secure_;
             request.makeEuFile = makeEuFile_;
             request.noDelete = noDelete_;
@@ -288,7 +310,8 @@ SessionView KeySession::view() const {
     v.state = pendingStart_ ? SessionState::Write : state_;
     v.usableCount = listing_.usableCount();
     v.downloading = v.state == SessionState::Write;
-    v.startEnabled = !v.downloading && v.usableCount > 0 && display_.downloadCounter != kUnknownText;
+    v.startEnabled =
+        !v.downloading && v.usableCount > 0 && display_.downloadCounter != kUnknownText;
     return v;
 }
 

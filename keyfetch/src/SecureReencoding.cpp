@@ -21,14 +21,16 @@ constexpr int kEncodeBits[8] = {3, 0, 4, 7, 1, 6, 5, 2};
 
 std::uint8_t moveBits(std::uint8_t x, const int (&from)[8]) {
     std::uint8_t out = 0;
-    for (int bit = 0; bit < 8; ++bit) out |= static_cast<std::uint8_t>(((x >> from[bit]) & 1u) << bit);
+    for (int bit = 0; bit < 8; ++bit)
+        out |= static_cast<std::uint8_t>(((x >> from[bit]) & 1u) << bit);
     return out;
 }
 
 // Walks the plain body byte by byte and writes the PC-side form.
 class Reencoder {
-public:
-    Reencoder(SecureVariant variant, std::vector<std::uint8_t>& out) : variant_(variant), out_(out) {}
+  public:
+    Reencoder(SecureVariant variant, std::vector<std::uint8_t>& out)
+        : variant_(variant), out_(out) {}
 
     void feed(std::uint8_t b) {
         if (variant_ == SecureVariant::Card && !firstRecord_) {
@@ -53,10 +55,11 @@ public:
     }
 
     void finish() {
-        if (variant_ == SecureVariant::Card) out_.insert(out_.end(), std::begin(kEndMarker), std::end(kEndMarker));
+        if (variant_ == SecureVariant::Card)
+            out_.insert(out_.end(), std::begin(kEndMarker), std::end(kEndMarker));
     }
 
-private:
+  private:
     void recordComplete() {
         i_ = 0;
         length_ = 0;
@@ -70,9 +73,9 @@ private:
 
     SecureVariant variant_;
     std::vector<std::uint8_t>& out_;
-    std::int64_t i_ = 0;            // position inside the current record
-    std::uint32_t length_ = 0;      // N, the record's length field
-    std::int64_t dataEnd_ = 0;      // L + 6: the position at which the record is complete
+    std::int64_t i_ = 0;        // position inside the current record
+    std::uint32_t length_ = 0;  // N, the record's length field
+    std::int64_t dataEnd_ = 0;  // L + 6: the position at which the record is complete
     bool firstRecord_ = true;
     bool cardStarted_ = false;
     std::uint8_t chain_ = kSecureEncodeChainStart;
@@ -98,12 +101,14 @@ std::uint8_t secureEncodeByte(std::uint8_t plain, std::uint8_t& chain) {
     return moveBits(x, kEncodeBits);
 }
 
-std::vector<std::uint8_t> reencodeSecureBytes(const std::vector<std::uint8_t>& source, SecureVariant variant) {
+std::vector<std::uint8_t> reencodeSecureBytes(const std::vector<std::uint8_t>& source,
+                                              SecureVariant variant) {
     std::vector<std::uint8_t> out;
     out.reserve(source.size() + source.size() / 64 + 16);
     Reencoder reencoder(variant, out);
     std::uint8_t chain = kSecureDecodeChainStart;
-    for (std::size_t p = kSecureHeaderSize; p < source.size(); ++p) reencoder.feed(secureDecodeByte(source[p], chain));
+    for (std::size_t p = kSecureHeaderSize; p < source.size(); ++p)
+        reencoder.feed(secureDecodeByte(source[p], chain));
     reencoder.finish();
     return out;
 }

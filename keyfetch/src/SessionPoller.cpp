@@ -4,10 +4,13 @@
 
 namespace oltrex {
 
-SessionPoller::SessionPoller(KeySession& session, ActivityBar& bar, AfterStep afterStep, std::uint32_t tickMs)
+SessionPoller::SessionPoller(KeySession& session, ActivityBar& bar, AfterStep afterStep,
+                             std::uint32_t tickMs)
     : session_(session), bar_(bar), afterStep_(std::move(afterStep)), tickMs_(tickMs) {}
 
-SessionPoller::~SessionPoller() { stop(); }
+SessionPoller::~SessionPoller() {
+    stop();
+}
 
 void SessionPoller::start() {
     std::lock_guard lock(mutex_);

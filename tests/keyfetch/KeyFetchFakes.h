@@ -28,7 +28,7 @@ namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
 class TempFolder {
-public:
+  public:
     TempFolder() {
         std::string pattern = (fs::temp_directory_path() / "keyfetch-test-XXXXXX").string();
         if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
@@ -38,7 +38,8 @@ public:
         std::error_code ec;
         fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
         for (auto& e : fs::recursive_directory_iterator(path_, ec))
-            if (e.is_directory(ec)) fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add, ec);
+            if (e.is_directory(ec))
+                fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add, ec);
         fs::remove_all(path_, ec);
     }
     TempFolder(const TempFolder&) = delete;
@@ -46,7 +47,7 @@ public:
     const fs::path& path() const { return path_; }
     fs::path operator/(const std::string& name) const { return path_ / name; }
 
-private:
+  private:
     fs::path path_;
 };
 
@@ -57,7 +58,8 @@ inline Bytes readBytes(const fs::path& path) {
 
 inline void writeBytes(const fs::path& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 inline Bytes bytesOf(std::initializer_list<int> values) {
@@ -66,7 +68,9 @@ inline Bytes bytesOf(std::initializer_list<int> values) {
     return out;
 }
 
-inline void append(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
+inline void append(Bytes& out, const Bytes& more) {
+    out.insert(out.end(), more.begin(), more.end());
+}
 
 inline const Bytes kEndMarker = {0x76, 0xFF, 0x76, 0xFF};
 
@@ -100,7 +104,8 @@ inline Bytes transportScramble(Bytes bytes) {
         for (int b = 0; b < 4; ++b) bytes[4 * j + b] ^= static_cast<std::uint8_t>(k >> (8 * b));
         k -= 0x3D91B6E4u;
     }
-    for (std::size_t i = 0; i < bytes.size() % 4; ++i) bytes[4 * words + i] ^= static_cast<std::uint8_t>(k >> (8 * i));
+    for (std::size_t i = 0; i < bytes.size() % 4; ++i)
+        bytes[4 * words + i] ^= static_cast<std::uint8_t>(k >> (8 * i));
     return bytes;
 }
 
@@ -141,8 +146,8 @@ inline Bytes pcEncode(const Bytes& plain) {
 // A record of the secure body: 4-byte big-endian length (data + 2), tag, data.
 inline Bytes secureRecord(std::uint16_t tag, const Bytes& data) {
     const std::uint32_t n = static_cast<std::uint32_t>(data.size() + 2);
-    Bytes out = {static_cast<std::uint8_t>(n >> 24), static_cast<std::uint8_t>(n >> 16),
-                 static_cast<std::uint8_t>(n >> 8), static_cast<std::uint8_t>(n),
+    Bytes out = {static_cast<std::uint8_t>(n >> 24),  static_cast<std::uint8_t>(n >> 16),
+                 static_cast<std::uint8_t>(n >> 8),   static_cast<std::uint8_t>(n),
                  static_cast<std::uint8_t>(tag >> 8), static_cast<std::uint8_t>(tag)};
     append(out, data);
     return out;
@@ -157,7 +162,7 @@ inline Bytes secureFile(const Bytes& plainBody) {
 // ---- Fakes ------------------------------------------------------------------
 
 class ManualClock final : public oltrex::Clock {
-public:
+  public:
     std::uint32_t tickMs() override { return tick; }
     void sleepMs(std::uint32_t ms) override { tick += ms; }
     oltrex::LocalTime localTime() override { return {2024, 5, 6, 7, 8, 9, 0}; }
@@ -168,7 +173,7 @@ public:
 // the transport scrambling for the protected remote name, and in secure mode
 // as `secureForms` holds them.
 class FakeKey : public oltrex::KeyLibrary {
-public:
+  public:
     int keyInfo(char* text, int size) override {
         log("keyInfo");
         if (!plugged || failKeyInfo) return -1;
@@ -184,8 +189,8 @@ public:
         }
         for (const auto& [name, bytes] : files) {
             if (i >= KL_DIR_ENTRIES) break;
-            std::snprintf(dir.pointers[i++], KL_DIR_ENTRY_SIZE, "%8d Bytes - \"%s\"", static_cast<int>(bytes.size()),
-                          name.c_str());
+            std::snprintf(dir.pointers[i++], KL_DIR_ENTRY_SIZE, "%8d Bytes - \"%s\"",
+                          static_cast<int>(bytes.size()), name.c_str());
         }
         return 0;
     }
@@ -255,22 +260,33 @@ public:
 // A complete cipher table whose entry points are never expected to run (the
 // tests that use it put in their own container maker).
 namespace fakecipher {
-inline int putRegAdd(int, const void*, int) { return -1; }
-inline const void* getReg(int) { return nullptr; }
-inline int regGetLen(int) { return -1; }
-inline int crypt(int, int, int, int) { return -1; }
-inline int regClear(int) { return 0; }
+inline int putRegAdd(int, const void*, int) {
+    return -1;
+}
+inline const void* getReg(int) {
+    return nullptr;
+}
+inline int regGetLen(int) {
+    return -1;
+}
+inline int crypt(int, int, int, int) {
+    return -1;
+}
+inline int regClear(int) {
+    return 0;
+}
 }  // namespace fakecipher
 
 inline const oltrex::CipherEntryPoints& idleCipherTable() {
-    static const oltrex::CipherEntryPoints table{fakecipher::putRegAdd, fakecipher::getReg, fakecipher::regGetLen,
-                                                 fakecipher::crypt,     fakecipher::crypt,  fakecipher::regClear};
+    static const oltrex::CipherEntryPoints table{fakecipher::putRegAdd, fakecipher::getReg,
+                                                 fakecipher::regGetLen, fakecipher::crypt,
+                                                 fakecipher::crypt,     fakecipher::regClear};
     return table;
 }
 
 // Records the trace lines while it lives.
 class TraceRecorder {
-public:
+  public:
     TraceRecorder() {
         oltrex::setTraceEnabled(true);
         oltrex::setTraceSink([this](std::string_view text) {
@@ -291,7 +307,7 @@ public:
         return std::find(all.begin(), all.end(), line) != all.end();
     }
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::vector<std::string> lines_;
 };

@@ -12,10 +12,11 @@
 namespace kftest {
 
 class SessionRig {
-public:
+  public:
     using Setting = std::pair<const char*, const char*>;
     explicit SessionRig(std::initializer_list<Setting> keySettings = {}) {
-        for (const auto& [name, value] : keySettings) settings.set(oltrex::kKeySettingsPath, name, value);
+        for (const auto& [name, value] : keySettings)
+            settings.set(oltrex::kKeySettingsPath, name, value);
         oltrex::ContextOptions options;
         options.cipherTable = &idleCipherTable();
         options.workFolder = work.path();
@@ -50,9 +51,12 @@ public:
         ASSERT_GT(stepUntil(oltrex::SessionState::Look, 200), 0);
     }
 
-    fs::path containerOf(const std::string& keyName) const { return containers / (keyName + ".dlc"); }
+    fs::path containerOf(const std::string& keyName) const {
+        return containers / (keyName + ".dlc");
+    }
 
-    int fileAsContainer(oltrex::ConversionContext& context, std::string& path, std::string_view kindName, int fw) {
+    int fileAsContainer(oltrex::ConversionContext& context, std::string& path,
+                        std::string_view kindName, int fw) {
         kindNames.emplace_back(kindName);
         firmwareNumbers.push_back(fw);
         const Bytes content = readBytes(path);

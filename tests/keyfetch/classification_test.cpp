@@ -1,7 +1,8 @@
+#include "oltrex/keyfetch/Classification.h"
+
 #include <gtest/gtest.h>
 
 #include "KeyFetchFakes.h"
-#include "oltrex/keyfetch/Classification.h"
 
 using namespace kftest;
 
@@ -34,7 +35,9 @@ Result classify(Bytes file) {
     return r;
 }
 
-std::uint16_t tagAt(const Bytes& b, std::size_t p) { return static_cast<std::uint16_t>(b[p] << 8 | b[p + 1]); }
+std::uint16_t tagAt(const Bytes& b, std::size_t p) {
+    return static_cast<std::uint16_t>(b[p] << 8 | b[p + 1]);
+}
 
 }  // namespace
 

@@ -16,7 +16,8 @@ bool parse(std::vector<const char*> args, ConsoleOptions& options, std::string& 
     return parseConsoleOptions(static_cast<int>(args.size()), args.data(), options, error);
 }
 
-oltrex::FileReport filed(const std::string& name, const std::string& container, const std::string& eu) {
+oltrex::FileReport filed(const std::string& name, const std::string& container,
+                         const std::string& eu) {
     oltrex::FileReport r;
     r.name = name;
     r.outcome = oltrex::FileOutcome::Filed;
@@ -44,7 +45,8 @@ std::string captured(const std::function<void(std::FILE*)>& write) {
 TEST(ConsoleOptions, readTheDownloadSwitches) {
     ConsoleOptions o;
     std::string error;
-    ASSERT_TRUE(parse({"--headless", "--start", "--make-eu", "--tick-ms", "200", "--wait-seconds=5"}, o, error));
+    ASSERT_TRUE(parse(
+        {"--headless", "--start", "--make-eu", "--tick-ms", "200", "--wait-seconds=5"}, o, error));
     EXPECT_TRUE(o.headless);
     EXPECT_TRUE(o.start);
     EXPECT_EQ(o.makeEuFile, true);
@@ -74,8 +76,9 @@ TEST(ConsoleOptions, refuseUnknownOptionsAndBadValues) {
 
 TEST(ConsoleOptions, areAllDocumentedInTheHelp) {
     const std::string help = consoleHelpText();
-    for (const char* option : {"--headless", "--start", "--make-eu", "--no-make-eu", "--tick-ms", "--wait-seconds",
-                               "--display", "--trace", "--version", "--help", "DDD-Datei erstellen", "Exit status"})
+    for (const char* option :
+         {"--headless", "--start", "--make-eu", "--no-make-eu", "--tick-ms", "--wait-seconds",
+          "--display", "--trace", "--version", "--help", "DDD-Datei erstellen", "Exit status"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 
@@ -90,8 +93,10 @@ TEST(ConsoleView, printsAPlainLineOnlyWhenTheDisplayChanges) {
         view.show(v, 0);
     });
     EXPECT_EQ(text,
-              "DLC-Secure Download | Firmware: 0830 | Key-Nr: 0012345678 | Download: 3 / 4 ( Gen1: 2, Gen2: 1 ) | 25 %\n"
-              "DLC-Secure Download | Firmware: 0830 | Key-Nr: 0012345678 | Download: 3 / 4 ( Gen1: 2, Gen2: 1 ) | 30 %\n");
+              "DLC-Secure Download | Firmware: 0830 | Key-Nr: 0012345678 | Download: 3 / 4 ( Gen1: "
+              "2, Gen2: 1 ) | 25 %\n"
+              "DLC-Secure Download | Firmware: 0830 | Key-Nr: 0012345678 | Download: 3 / 4 ( Gen1: "
+              "2, Gen2: 1 ) | 30 %\n");
 }
 
 TEST(ConsoleView, redrawsOneProgressLineOnATerminal) {
@@ -130,7 +135,8 @@ TEST(RunSummaries, tellWhatWasFiledWhereAndWhatStaysOnTheKey) {
     EXPECT_NE(text.find("container: /c/V_A.dlc"), std::string::npos);
     EXPECT_NE(text.find("EU file:   /c/EU/M_A.DDD"), std::string::npos);
     EXPECT_NE(text.find("stays on the key: V_B (key read failed)"), std::string::npos);
-    EXPECT_NE(text.find("stays on the key: V_C (not handled: the download was stopped)"), std::string::npos);
+    EXPECT_NE(text.find("stays on the key: V_C (not handled: the download was stopped)"),
+              std::string::npos);
     EXPECT_NE(summaryText(run, true).find("kept on the key (NoDelete)"), std::string::npos);
 }
 

@@ -15,7 +15,7 @@ using oltrex::FilingRequest;
 namespace {
 
 class ContainerStoreTest : public ::testing::Test {
-protected:
+  protected:
     TempFolder work;
     TempFolder containers;
     FakeKey key;
@@ -63,10 +63,11 @@ protected:
     }
 
     oltrex::ContainerStore store(bool usable = true) {
-        return oltrex::ContainerStore(key, options(usable), clock,
-                                      [this](ConversionContext& c, std::string& p, std::string_view k, int f) {
-                                          return fakeMaker(c, p, k, f);
-                                      });
+        return oltrex::ContainerStore(
+            key, options(usable), clock,
+            [this](ConversionContext& c, std::string& p, std::string_view k, int f) {
+                return fakeMaker(c, p, k, f);
+            });
     }
 
     FilingRequest request(const Bytes& content, bool makeEu = false) {
@@ -84,7 +85,8 @@ protected:
 
     std::vector<std::string> workFiles() {
         std::vector<std::string> names;
-        for (auto& e : fs::directory_iterator(work.path())) names.push_back(e.path().filename().string());
+        for (auto& e : fs::directory_iterator(work.path()))
+            names.push_back(e.path().filename().string());
         return names;
     }
 };
@@ -255,10 +257,14 @@ TEST_F(ContainerStoreTest, neverRunsTwoContainerRunsAtOnce) {
         return 0;
     };
     FakeKey otherKey;
-    oltrex::ContainerStore first(key, options(), clock, [&](ConversionContext& c, std::string& p, std::string_view,
-                                                            int) { return makerOverride(c, p); });
-    oltrex::ContainerStore second(otherKey, options(), clock, [&](ConversionContext& c, std::string& p,
-                                                                  std::string_view, int) { return makerOverride(c, p); });
+    oltrex::ContainerStore first(key, options(), clock,
+                                 [&](ConversionContext& c, std::string& p, std::string_view, int) {
+                                     return makerOverride(c, p);
+                                 });
+    oltrex::ContainerStore second(otherKey, options(), clock,
+                                  [&](ConversionContext& c, std::string& p, std::string_view, int) {
+                                      return makerOverride(c, p);
+                                  });
     auto job = [&](oltrex::ContainerStore& s, const std::string& prefix) {
         for (int i = 0; i < 5; ++i) {
             FilingRequest r;

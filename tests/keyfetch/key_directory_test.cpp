@@ -47,7 +47,8 @@ TEST(DirectoryEntries, acceptOnlyPlainFileNames) {
     EXPECT_EQ(parseDirectoryEntry(entry(900, ".")).kind, EntryKind::UnusableName);
     EXPECT_EQ(parseDirectoryEntry(entry(900, "V_A\x1b[2JB")).kind, EntryKind::UnusableName);
     EXPECT_EQ(parseDirectoryEntry(entry(900, "")).kind, EntryKind::UnusableName);
-    EXPECT_EQ(parseDirectoryEntry("     900 Bytes - \"V_unterminated").kind, EntryKind::UnusableName);
+    EXPECT_EQ(parseDirectoryEntry("     900 Bytes - \"V_unterminated").kind,
+              EntryKind::UnusableName);
 }
 
 TEST(DirectoryEntries, acceptNamesUpTo99Characters) {
@@ -58,9 +59,10 @@ TEST(DirectoryEntries, acceptNamesUpTo99Characters) {
 TEST(DirectoryListings, countEntriesUnusableFilesAndGenerations) {
     TraceRecorder trace;
     oltrex::DirectoryBuffers buffers;
-    const std::vector<std::string> texts = {entry(4000, "V_AB_623B1A2C"),     entry(3000, "V_CD_2024-01-02.2"),
-                                            entry(10, "C_TINY_623B1A2C"),     entry(700, "TREP_1"),
-                                            entry(800, "../../etc/passwd"),   entry(2000, "C_DF01_623B1A2C")};
+    const std::vector<std::string> texts = {
+        entry(4000, "V_AB_623B1A2C"),   entry(3000, "V_CD_2024-01-02.2"),
+        entry(10, "C_TINY_623B1A2C"),   entry(700, "TREP_1"),
+        entry(800, "../../etc/passwd"), entry(2000, "C_DF01_623B1A2C")};
     // Entries may stand anywhere among the 128 buffers; empty ones are skipped.
     std::size_t slot = 3;
     for (const auto& t : texts) {
@@ -85,7 +87,8 @@ TEST(DirectoryListings, countEntriesUnusableFilesAndGenerations) {
 TEST(DirectoryListings, handleAll128Buffers) {
     oltrex::DirectoryBuffers buffers;
     for (int i = 0; i < KL_DIR_ENTRIES; ++i)
-        std::snprintf(buffers.pointers[i], KL_DIR_ENTRY_SIZE, "%s", entry(100 + i, "V_N" + std::to_string(i)).c_str());
+        std::snprintf(buffers.pointers[i], KL_DIR_ENTRY_SIZE, "%s",
+                      entry(100 + i, "V_N" + std::to_string(i)).c_str());
     const auto listing = oltrex::readListing(buffers);
     EXPECT_EQ(listing.entries, 128);
     EXPECT_EQ(listing.files.size(), 128u);

@@ -109,7 +109,8 @@ TEST(KeySessionTrace, writesTheStateLineEveryStepAndTheDirectoryLines) {
     EXPECT_TRUE(trace.contains("State: look (2024/05/06 07:08:09)\r\n"));
     EXPECT_TRUE(trace.contains("State: read (2024/05/06 07:08:09)\r\n"));
     EXPECT_TRUE(trace.contains("     612 Bytes - \"V_AB123_623B1A2C\"\r\n"));
-    EXPECT_TRUE(trace.contains("getDirFromFlash and getFileSize for valid values:         0 ms\r\n"));
+    EXPECT_TRUE(
+        trace.contains("getDirFromFlash and getFileSize for valid values:         0 ms\r\n"));
 }
 
 TEST(SecureModeOfTheSession, opensSecureModeBeforeTheDirectoryReadForSecureKeys) {
@@ -153,7 +154,7 @@ TEST(DownloadRuns, fileEveryFileDeleteItFromTheKeyAndCountDown) {
     auto d = rig.session->display();
     EXPECT_EQ(d.downloadCounter, "1 / 2");
     EXPECT_EQ(d.generationCounts, "( Gen1: 0, Gen2: 1 )");  // still to do
-    EXPECT_EQ(d.percent, 60);  // 612 of 1012 bytes, rounded
+    EXPECT_EQ(d.percent, 60);                               // 612 of 1012 bytes, rounded
     EXPECT_EQ(rig.session->state(), SessionState::Write);
     rig.session->step();
     d = rig.session->display();
@@ -162,7 +163,8 @@ TEST(DownloadRuns, fileEveryFileDeleteItFromTheKeyAndCountDown) {
     EXPECT_EQ(d.percent, 100);
     EXPECT_EQ(rig.session->state(), SessionState::Look);
 
-    for (const auto& [name, bytes] : originals) EXPECT_EQ(readBytes(rig.containerOf(name)), bytes) << name;
+    for (const auto& [name, bytes] : originals)
+        EXPECT_EQ(readBytes(rig.containerOf(name)), bytes) << name;
     EXPECT_TRUE(rig.key.files.empty());
     const auto run = rig.session->lastRun();
     EXPECT_TRUE(run.allFiled());
@@ -250,8 +252,10 @@ TEST(ProtectedReads, askForTheProtectedFormAndFileItDescrambled) {
     const auto originals = rig.key.files;
     rig.readKey();
     rig.download();
-    EXPECT_EQ(rig.key.callsNamed("readFile").front(), std::string("readFile ") + kGen1 + "\\5E07C9A2");
-    for (const auto& [name, bytes] : originals) EXPECT_EQ(readBytes(rig.containerOf(name)), bytes) << name;
+    EXPECT_EQ(rig.key.callsNamed("readFile").front(),
+              std::string("readFile ") + kGen1 + "\\5E07C9A2");
+    for (const auto& [name, bytes] : originals)
+        EXPECT_EQ(readBytes(rig.containerOf(name)), bytes) << name;
 }
 
 TEST(ProtectedReads, takeTheSeriesFromTheKeyIdentityNotFromTheDisplayedNumber) {
@@ -260,7 +264,8 @@ TEST(ProtectedReads, takeTheSeriesFromTheKeyIdentityNotFromTheDisplayedNumber) {
     putDemoFiles(rig.key);
     rig.readKey();
     rig.download();
-    EXPECT_EQ(rig.key.callsNamed("readFile").front(), std::string("readFile ") + kGen1 + "\\5E07C9A2");
+    EXPECT_EQ(rig.key.callsNamed("readFile").front(),
+              std::string("readFile ") + kGen1 + "\\5E07C9A2");
     EXPECT_EQ(readBytes(rig.containerOf(kGen1)), vehicleFile({0x7601, 0x7602}, 300));
 }
 
@@ -292,7 +297,7 @@ TEST(SecureDownloads, fileTheReencodedFormAndSkipFilesThatCannotBeReencoded) {
 
 // A key library that reports success but leaves no local file behind.
 class SilentKey : public FakeKey {
-public:
+  public:
     int readFile(const std::string& remoteName, const std::string&) override {
         log("readFile " + remoteName);
         return 0;

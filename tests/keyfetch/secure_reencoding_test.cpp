@@ -13,7 +13,9 @@ namespace {
 
 const Bytes kCardStart = {0x76, 0x06};
 
-Bytes nameRecord() { return secureRecord(0x7600, bytesOf({'V', '_', 'A', 'B', 'C'})); }
+Bytes nameRecord() {
+    return secureRecord(0x7600, bytesOf({'V', '_', 'A', 'B', 'C'}));
+}
 
 Bytes reencode(const Bytes& plainBody, SecureVariant variant) {
     return oltrex::reencodeSecureBytes(secureFile(plainBody), variant);
@@ -103,7 +105,7 @@ TEST(SecureVariantChoice, takesTheCardVariantForNamesStartingWithCUnderscoreInEi
 }
 
 class SecureReencodingOfFiles : public ::testing::Test {
-protected:
+  protected:
     TempFolder work;
     fs::path local = work / "V_ABC_623B1A2C";
 

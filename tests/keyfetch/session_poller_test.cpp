@@ -12,8 +12,8 @@ using namespace kftest;
 
 namespace oltrex {
 void PrintTo(const SessionDisplay& d, std::ostream* os) {
-    *os << "{" << d.status << " | " << d.firmware << " | " << d.keyNumber << " | " << d.downloadCounter << " | "
-        << d.generationCounts << " | " << d.percent << "}";
+    *os << "{" << d.status << " | " << d.firmware << " | " << d.keyNumber << " | "
+        << d.downloadCounter << " | " << d.generationCounts << " | " << d.percent << "}";
 }
 }  // namespace oltrex
 using oltrex::SessionState;
@@ -23,7 +23,7 @@ namespace {
 
 // Collects the views the poller hands out and lets the test wait for one.
 class ViewLog {
-public:
+  public:
     void add(const SessionView& v) {
         std::lock_guard lock(mutex_);
         views_.push_back(v);
@@ -32,14 +32,15 @@ public:
     template <class Pred>
     bool waitFor(Pred pred, std::chrono::milliseconds limit = std::chrono::milliseconds(5000)) {
         std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, limit, [&] { return !views_.empty() && pred(views_.back()); });
+        return changed_.wait_for(lock, limit,
+                                 [&] { return !views_.empty() && pred(views_.back()); });
     }
     std::vector<SessionView> views() {
         std::lock_guard lock(mutex_);
         return views_;
     }
 
-private:
+  private:
     std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<SessionView> views_;
@@ -52,7 +53,8 @@ TEST(SessionPoller, stepsTheSessionAndHandsOutItsViewAfterEachStep) {
     rig.key.files["V_AB_623B1A2C"] = vehicleFile({0x7601});
     ViewLog log;
     oltrex::ActivityAnimation bar;
-    oltrex::SessionPoller poller(*rig.session, bar, [&](const SessionView& v) { log.add(v); }, 1);
+    oltrex::SessionPoller poller(
+        *rig.session, bar, [&](const SessionView& v) { log.add(v); }, 1);
     for (int i = 0; i < 5; ++i) poller.stepOnce();
     const auto views = log.views();
     ASSERT_EQ(views.size(), 5u);
@@ -69,12 +71,14 @@ TEST(SessionPoller, runsADownloadOnItsThreadAndMovesTheActivityBar) {
     oltrex::ActivityAnimation bar;
     std::vector<int> stepsDuringReads;
     rig.key.onRead = [&](const std::string&) { stepsDuringReads.push_back(bar.step()); };
-    oltrex::SessionPoller poller(*rig.session, bar, [&](const SessionView& v) { log.add(v); }, 1);
+    oltrex::SessionPoller poller(
+        *rig.session, bar, [&](const SessionView& v) { log.add(v); }, 1);
     poller.start();
     ASSERT_TRUE(log.waitFor([](const SessionView& v) { return v.startEnabled; }));
     EXPECT_EQ(bar.step(), oltrex::ActivityBar::kBeforeFirstRead);
     ASSERT_TRUE(rig.session->start(false));
-    ASSERT_TRUE(log.waitFor([](const SessionView& v) { return v.display.downloadCounter == "0 / 0"; }));
+    ASSERT_TRUE(
+        log.waitFor([](const SessionView& v) { return v.display.downloadCounter == "0 / 0"; }));
     poller.stop();
     EXPECT_FALSE(poller.running());
     EXPECT_TRUE(rig.session->lastRun().allFiled());
@@ -95,7 +99,8 @@ TEST(SessionPoller, finishesTheFileUnderWayWhenStoppedAndLeavesTheRestOnTheKey) 
         poller->requestStop();
         reading.set_value();
     };
-    poller = std::make_unique<oltrex::SessionPoller>(*rig.session, bar, [&](const SessionView& v) { log.add(v); }, 1);
+    poller = std::make_unique<oltrex::SessionPoller>(
+        *rig.session, bar, [&](const SessionView& v) { log.add(v); }, 1);
     poller->start();
     ASSERT_TRUE(log.waitFor([](const SessionView& v) { return v.startEnabled; }));
     const std::size_t viewsBefore = log.views().size();
@@ -135,8 +140,8 @@ TEST(SessionPoller, recordsTheDisplaySequenceOfADownload) {
         {"", "0120", "0012345678", "0 / 0", "( Gen1: 0, Gen2: 0 )", 0},    // the emptied key
     };
     ASSERT_EQ(shown.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(shown[i], expected[i]) << "display " << i;
-
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(shown[i], expected[i]) << "display " << i;
 }
 
 TEST(ActivityAnimation, cyclesWhileReadingStandsFullAfterwardsAndEmptyBefore) {

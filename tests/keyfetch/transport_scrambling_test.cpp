@@ -9,7 +9,8 @@ TEST(TransportDescrambling, xorsWholeWordsWithASteppedKeyAndTheRestWithTheFinalK
     Bytes data = bytesOf({0, 0, 0, 0, 0, 0, 0});
     oltrex::descrambleTransport(data.data(), data.size());
     const std::uint32_t k0 = 0x5E07C9A2u, k1 = k0 - 0x3D91B6E4u;
-    EXPECT_EQ(data, bytesOf({0xA2, 0xC9, 0x07, 0x5E, int(k1 & 0xFF), int((k1 >> 8) & 0xFF), int((k1 >> 16) & 0xFF)}));
+    EXPECT_EQ(data, bytesOf({0xA2, 0xC9, 0x07, 0x5E, int(k1 & 0xFF), int((k1 >> 8) & 0xFF),
+                             int((k1 >> 16) & 0xFF)}));
 }
 
 TEST(TransportDescrambling, undoesTheKeysScramblingForEveryLength) {

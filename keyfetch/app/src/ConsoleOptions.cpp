@@ -14,12 +14,14 @@ bool parseNumber(std::string_view text, unsigned long long max, unsigned long lo
 
 }  // namespace
 
-bool parseConsoleOptions(int argc, const char* const* argv, ConsoleOptions& options, std::string& error) {
+bool parseConsoleOptions(int argc, const char* const* argv, ConsoleOptions& options,
+                         std::string& error) {
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
         std::string_view value;
         bool hasValue = false;
-        if (const auto eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string_view::npos) {
+        if (const auto eq = arg.find('=');
+            arg.rfind("--", 0) == 0 && eq != std::string_view::npos) {
             value = arg.substr(eq + 1);
             arg = arg.substr(0, eq);
             hasValue = true;

@@ -13,7 +13,8 @@ std::string ConsoleView::displayLine(const SessionDisplay& d) {
     // The dialog's order: status line, firmware, key number, download counter, generation counts.
     std::string line;
     if (!d.status.empty()) line += d.status + " | ";
-    line += "Firmware: " + d.firmware + " | Key-Nr: " + d.keyNumber + " | Download: " + d.downloadCounter;
+    line += "Firmware: " + d.firmware + " | Key-Nr: " + d.keyNumber +
+            " | Download: " + d.downloadCounter;
     if (!d.generationCounts.empty()) line += " " + d.generationCounts;
     line += " | " + std::to_string(d.percent) + " %";
     return printable(line);
@@ -35,10 +36,12 @@ void ConsoleView::show(const SessionView& view, int activityPercent) {
         return;
     }
     last_ = view.display;
-    std::string line = progressBar(view.display.percent, 20) + " " + std::to_string(view.display.percent) + " %";
+    std::string line =
+        progressBar(view.display.percent, 20) + " " + std::to_string(view.display.percent) + " %";
     if (view.downloading) line += " " + progressBar(activityPercent, 5);
     line += "  " + displayLine(view.display);
-    if (static_cast<int>(line.size()) > width_ - 1) line.resize(static_cast<std::size_t>(width_ - 1));
+    if (static_cast<int>(line.size()) > width_ - 1)
+        line.resize(static_cast<std::size_t>(width_ - 1));
     std::fprintf(out_, "\r\033[K%s", line.c_str());
     std::fflush(out_);
     barDrawn_ = true;
@@ -56,7 +59,9 @@ void ConsoleView::message(const std::string& text) {
     std::fflush(out_);
 }
 
-void ConsoleView::fileHandled(const FileReport& report) { message(fileLine(report)); }
+void ConsoleView::fileHandled(const FileReport& report) {
+    message(fileLine(report));
+}
 
 void ConsoleView::finish() {
     if (barDrawn_) {
@@ -67,7 +72,8 @@ void ConsoleView::finish() {
 }
 
 std::string fileLine(const FileReport& report) {
-    if (!report.filed()) return "left on the key: " + report.name + " (" + outcomeText(report.outcome) + ")";
+    if (!report.filed())
+        return "left on the key: " + report.name + " (" + outcomeText(report.outcome) + ")";
     std::string line = "filed " + report.name + " -> " + report.filing.containerPath;
     if (!report.filing.euPath.empty()) line += " (EU file " + report.filing.euPath + ")";
     return line;

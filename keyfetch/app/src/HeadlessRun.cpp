@@ -23,7 +23,7 @@ using SteadyClock = std::chrono::steady_clock;
 
 // Hands the poller's views to the main thread and wakes it through an eventfd.
 class ViewMailbox {
-public:
+  public:
     ViewMailbox() : fd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
     ~ViewMailbox() {
         if (fd_ >= 0) ::close(fd_);
@@ -50,13 +50,15 @@ public:
         return out;
     }
 
-private:
+  private:
     int fd_;
     std::mutex mutex_;
     std::vector<SessionView> views_;
 };
 
-std::string plural(int n, const char* one, const char* many) { return std::to_string(n) + " " + (n == 1 ? one : many); }
+std::string plural(int n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
 
 }  // namespace
 
@@ -67,8 +69,8 @@ int exitStatusOf(const RunSummary& run) {
 
 std::string summaryText(const RunSummary& run, bool noDelete) {
     if (!run.started) return "No download took place.\n";
-    std::string text = "Summary: " + std::to_string(run.filedCount()) + " of " + plural(run.listed, "listed file", "listed files") +
-                       " filed.\n";
+    std::string text = "Summary: " + std::to_string(run.filedCount()) + " of " +
+                       plural(run.listed, "listed file", "listed files") + " filed.\n";
     std::set<std::string> handled;
     for (const FileReport& f : run.files) {
         handled.insert(f.name);
@@ -86,7 +88,8 @@ std::string summaryText(const RunSummary& run, bool noDelete) {
     }
     const char* why = run.keyLost ? "the key stopped answering" : "the download was stopped";
     for (const KeyFile& f : run.listedFiles)
-        if (!handled.count(f.name)) text += "  stays on the key: " + f.name + " (not handled: " + why + ")\n";
+        if (!handled.count(f.name))
+            text += "  stays on the key: " + f.name + " (not handled: " + why + ")\n";
     return text;
 }
 
@@ -111,11 +114,13 @@ int runHeadless(const ConsoleOptions& options, HeadlessEnvironment& env) {
         return kExitUsage;
     }
     ActivityAnimation activity;
-    SessionPoller poller(session, activity, [&mailbox](const SessionView& v) { mailbox.post(v); }, options.tickMs);
+    SessionPoller poller(
+        session, activity, [&mailbox](const SessionView& v) { mailbox.post(v); }, options.tickMs);
 
-    view.message(std::string("KeyFetch: waiting for an OLTREX-Key") +
-                 (options.start ? "; the download starts as soon as a key with files is read" : "") +
-                 (makeEu ? " (DDD-Datei erstellen)" : "") + ".");
+    view.message(
+        std::string("KeyFetch: waiting for an OLTREX-Key") +
+        (options.start ? "; the download starts as soon as a key with files is read" : "") +
+        (makeEu ? " (DDD-Datei erstellen)" : "") + ".");
     poller.start();
 
     const auto startedAt = SteadyClock::now();
@@ -129,7 +134,8 @@ int runHeadless(const ConsoleOptions& options, HeadlessEnvironment& env) {
 
     for (;;) {
         const auto now = SteadyClock::now();
-        auto timeout = std::chrono::duration_cast<std::chrono::milliseconds>(nextActivityTick - now).count();
+        auto timeout =
+            std::chrono::duration_cast<std::chrono::milliseconds>(nextActivityTick - now).count();
         if (timeout < 0) timeout = 0;
         pollfd fds[2] = {{mailbox.fd(), POLLIN, 0}, {env.stopFd, POLLIN, 0}};
         const int ready = ::poll(fds, env.stopFd >= 0 ? 2 : 1, static_cast<int>(timeout));
@@ -137,7 +143,8 @@ int runHeadless(const ConsoleOptions& options, HeadlessEnvironment& env) {
 
         if (env.stopFd >= 0 && (fds[1].revents & POLLIN)) {
             stopRequested = true;
-            view.message("Stopping: the file under way is finished first; the other files stay on the key.");
+            view.message(
+                "Stopping: the file under way is finished first; the other files stay on the key.");
             break;
         }
         if (SteadyClock::now() >= nextActivityTick) {
@@ -148,7 +155,8 @@ int runHeadless(const ConsoleOptions& options, HeadlessEnvironment& env) {
         if (!(fds[0].revents & POLLIN)) {
             if (!downloadRequested && options.start && options.waitSeconds &&
                 SteadyClock::now() - startedAt >= std::chrono::seconds(*options.waitSeconds)) {
-                view.message("No download began within " + std::to_string(*options.waitSeconds) + " s: giving up.");
+                view.message("No download began within " + std::to_string(*options.waitSeconds) +
+                             " s: giving up.");
                 break;
             }
             continue;
@@ -159,16 +167,18 @@ int runHeadless(const ConsoleOptions& options, HeadlessEnvironment& env) {
             latest = v;
             view.show(v, activity.percent());
             const RunSummary run = session.lastRun();
-            for (; filesShown < run.files.size(); ++filesShown) view.fileHandled(run.files[filesShown]);
+            for (; filesShown < run.files.size(); ++filesShown)
+                view.fileHandled(run.files[filesShown]);
 
             if (!options.start) continue;
             if (!downloadRequested) {
                 if (v.startEnabled) {
                     downloadRequested = session.start(makeEu);
                     if (downloadRequested)
-                        view.message("Start: " + std::to_string(v.usableCount) + " file(s) to download.");
-                } else if (v.state == SessionState::Idle && v.display.downloadCounter != kUnknownText &&
-                           v.usableCount == 0) {
+                        view.message("Start: " + std::to_string(v.usableCount) +
+                                     " file(s) to download.");
+                } else if (v.state == SessionState::Idle &&
+                           v.display.downloadCounter != kUnknownText && v.usableCount == 0) {
                     nothingToDownload = true;
                     runOver = true;
                 }
@@ -195,7 +205,8 @@ int runHeadless(const ConsoleOptions& options, HeadlessEnvironment& env) {
     if (!options.start && !run.started) return stopRequested ? kExitAllFiled : kExitNoDownload;
     std::fprintf(env.out, "%s", summaryText(run, session.noDelete()).c_str());
     if (latest && latest->state == SessionState::Idle && run.finished && !run.keyLost)
-        std::fprintf(env.out, "The key now lists %s.\n", plural(latest->usableCount, "usable file", "usable files").c_str());
+        std::fprintf(env.out, "The key now lists %s.\n",
+                     plural(latest->usableCount, "usable file", "usable files").c_str());
     std::fflush(env.out);
     return exitStatusOf(run);
 }

@@ -3,7 +3,11 @@
 
 namespace oltrex {
 
-bool keyFetchWindowAvailable() { return false; }
-int runKeyFetchWindow(int, char**) { return 2; }
+bool keyFetchWindowAvailable() {
+    return false;
+}
+int runKeyFetchWindow(int, char**) {
+    return 2;
+}
 
 }  // namespace oltrex

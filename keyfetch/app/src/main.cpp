@@ -54,7 +54,8 @@ int main(int argc, char** argv) {
     } else {
         oltrex::enableTraceFromEnvironment();
     }
-    if (!options.headless && oltrex::keyFetchWindowAvailable()) return oltrex::runKeyFetchWindow(argc, argv);
+    if (!options.headless && oltrex::keyFetchWindowAvailable())
+        return oltrex::runKeyFetchWindow(argc, argv);
 
     // Ctrl-C and termination reach the main loop as a readable descriptor;
     // the worker threads started later inherit the blocked mask.
@@ -69,13 +70,20 @@ int main(int argc, char** argv) {
     std::error_code ec;
     const std::filesystem::path workFolder = oltrex::createWorkFolder(ec);
     if (workFolder.empty()) {
-        std::fprintf(stderr, "KeyFetch: no private work folder in %s: %s\n", oltrex::systemTempFolder().c_str(),
-                     ec.message().c_str());
+        std::fprintf(stderr, "KeyFetch: no private work folder in %s: %s\n",
+                     oltrex::systemTempFolder().c_str(), ec.message().c_str());
         return kExitUsage;
     }
 
-    HeadlessEnvironment env{oltrex::keyLibrary(), oltrex::machineSettings(), oltrex::systemClock(), workFolder,
-                            stdout, ::isatty(STDOUT_FILENO) == 1, terminalWidth(), stopFd, {}};
+    HeadlessEnvironment env{oltrex::keyLibrary(),
+                            oltrex::machineSettings(),
+                            oltrex::systemClock(),
+                            workFolder,
+                            stdout,
+                            ::isatty(STDOUT_FILENO) == 1,
+                            terminalWidth(),
+                            stopFd,
+                            {}};
     const int status = runHeadless(options, env);
 
     // The work folder and everything in it are this run's own.

@@ -20,12 +20,16 @@ struct KeyBlock {
 };
 
 inline bool isVehicleTag(std::uint16_t t) {
-    return (t >= 0x7601 && t <= 0x7605) || (t >= 0x7611 && t <= 0x7619) || (t >= 0x7621 && t <= 0x7625) ||
-           (t >= 0x7631 && t <= 0x7635);
+    return (t >= 0x7601 && t <= 0x7605) || (t >= 0x7611 && t <= 0x7619) ||
+           (t >= 0x7621 && t <= 0x7625) || (t >= 0x7631 && t <= 0x7635);
 }
 
-inline bool isCardKeyFile(const Bytes& f) { return f.size() >= 6 && f[0] == 0x76 && f[1] == 0x06; }
-inline Bytes cardImageOfKeyFile(const Bytes& f) { return Bytes(f.begin() + 2, f.end() - 4); }
+inline bool isCardKeyFile(const Bytes& f) {
+    return f.size() >= 6 && f[0] == 0x76 && f[1] == 0x06;
+}
+inline Bytes cardImageOfKeyFile(const Bytes& f) {
+    return Bytes(f.begin() + 2, f.end() - 4);
+}
 
 // The blocks of a vehicle unit's key file: tag, data up to the end marker.
 inline std::vector<KeyBlock> keyBlocks(const Bytes& f) {
@@ -37,7 +41,8 @@ inline std::vector<KeyBlock> keyBlocks(const Bytes& f) {
             p += 2;
             continue;
         }
-        const auto m = std::search(f.begin() + static_cast<long>(p + 2), f.end(), kEndMarker.begin(), kEndMarker.end());
+        const auto m = std::search(f.begin() + static_cast<long>(p + 2), f.end(),
+                                   kEndMarker.begin(), kEndMarker.end());
         if (m == f.end()) break;
         const auto end = static_cast<std::size_t>(m - f.begin());
         out.push_back({tag, Bytes(f.begin() + static_cast<long>(p + 2), m), end + 4 == f.size()});
@@ -93,7 +98,8 @@ inline std::vector<CardRec> cardRecords(const Bytes& image) {
     while (p + 5 <= image.size()) {
         const std::size_t len = static_cast<std::size_t>(image[p + 3] << 8 | image[p + 4]);
         if (p + 5 + len > image.size()) break;
-        out.push_back({static_cast<std::uint16_t>(image[p] << 8 | image[p + 1]), image[p + 2], p, len});
+        out.push_back(
+            {static_cast<std::uint16_t>(image[p] << 8 | image[p + 1]), image[p + 2], p, len});
         p += 5 + len;
     }
     return out;
@@ -102,7 +108,8 @@ inline std::vector<CardRec> cardRecords(const Bytes& image) {
 inline const CardRec* findRec(const std::vector<CardRec>& recs, std::uint16_t fid, std::uint8_t app,
                               std::optional<std::size_t> size = std::nullopt) {
     for (const auto& r : recs)
-        if (r.fid == fid && r.appendix == app && r.length > 0 && (!size || r.length == *size)) return &r;
+        if (r.fid == fid && r.appendix == app && r.length > 0 && (!size || r.length == *size))
+            return &r;
     return nullptr;
 }
 
@@ -114,8 +121,9 @@ inline Bytes euCardLayout(const Bytes& image) {
     const bool gen2 = image.size() >= 30000 && findRec(recs, 0x0504, 0x03);
     Bytes out;
     auto copy = [&](const CardRec* r) {
-        if (r) out.insert(out.end(), image.begin() + static_cast<long>(r->offset),
-                          image.begin() + static_cast<long>(r->offset + 5 + r->length));
+        if (r)
+            out.insert(out.end(), image.begin() + static_cast<long>(r->offset),
+                       image.begin() + static_cast<long>(r->offset + 5 + r->length));
     };
     const auto table = oltrex::testdata::converterCardFiles();
     for (std::size_t i = 0; i < table.size(); ++i) {
@@ -132,20 +140,23 @@ inline Bytes euCardLayout(const Bytes& image) {
 }
 
 // True when the image already is in the EU layout (table order and sizes).
-inline bool inTableLayout(const Bytes& image) { return euCardLayout(image) == image; }
+inline bool inTableLayout(const Bytes& image) {
+    return euCardLayout(image) == image;
+}
 
 // ---- Names -------------------------------------------------------------------
 
 inline std::string longTime(const oltrex::LocalTime& t) {
     char text[40];
-    std::snprintf(text, sizeof text, "%04i-%02i-%02i_%02i-%02i-%02i", t.year, t.month, t.day, t.hour, t.minute,
-                  t.second);
+    std::snprintf(text, sizeof text, "%04i-%02i-%02i_%02i-%02i-%02i", t.year, t.month, t.day,
+                  t.hour, t.minute, t.second);
     return text;
 }
 
 inline std::string takeChars(const Bytes& d, std::size_t at, std::size_t n) {
     std::string s;
-    for (std::size_t i = at; i < at + n && i < d.size(); ++i) s += (d[i] == 0 || d[i] == 0xFF) ? ' ' : char(d[i]);
+    for (std::size_t i = at; i < at + n && i < d.size(); ++i)
+        s += (d[i] == 0 || d[i] == 0xFF) ? ' ' : char(d[i]);
     return s;
 }
 
@@ -162,7 +173,8 @@ inline std::string cleaned(std::string s) {
 }
 
 inline std::optional<oltrex::LocalTime> timeOfField(const Bytes& d, std::size_t at) {
-    const std::uint32_t v = std::uint32_t(d[at]) << 24 | std::uint32_t(d[at + 1]) << 16 | d[at + 2] << 8 | d[at + 3];
+    const std::uint32_t v =
+        std::uint32_t(d[at]) << 24 | std::uint32_t(d[at + 1]) << 16 | d[at + 2] << 8 | d[at + 3];
     if (v == 0 || (v & 0x80000000u)) return std::nullopt;
     return oltrex::utcFromEpoch(v);
 }
@@ -201,7 +213,8 @@ inline std::string expectedContainerName(const std::string& keyName, const Bytes
                 if (type == 3 || type == 4) return "C_" + chip + "_" + longTime(cardTime) + ".dlc";
             } else if (r.fid == 0x0520 && (type == 1 || type == 2)) {
                 const std::size_t s = type == 1 ? 66 : 138, g = type == 1 ? 102 : 174;
-                std::string surname = trimmed(takeChars(d, s, 35)), first = trimmed(takeChars(d, g, 35));
+                std::string surname = trimmed(takeChars(d, s, 35)),
+                            first = trimmed(takeChars(d, g, 35));
                 if (type == 1) surname = cleaned(surname), first = cleaned(first);
                 name = "C_" + surname + "_" + first;
                 std::replace(name.begin(), name.end(), ' ', '_');

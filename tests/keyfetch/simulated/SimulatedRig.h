@@ -26,7 +26,7 @@ struct RigSettings {
 };
 
 class SimulatedRig {
-public:
+  public:
     explicit SimulatedRig(RigSettings options = {}) {
         keyFolder = root / "key";
         containers = root / "containers";
@@ -51,14 +51,15 @@ public:
     ~SimulatedRig() { ::unsetenv("OLTREX_KEY"); }
 
     // A new key holding `files` in the key's form.
-    void makeKey(const std::vector<oltrex::testdata::KeyFile>& files, const std::string& series = "OX",
-                 const std::string& firmware = "0120") {
+    void makeKey(const std::vector<oltrex::testdata::KeyFile>& files,
+                 const std::string& series = "OX", const std::string& firmware = "0120") {
         oltrex::simkey::KeyIdentity id;
         id.series = series;
         id.firmware = firmware;
         std::string error;
         ASSERT_TRUE(oltrex::simkey::createKey(keyFolder, id, &error)) << error;
-        for (const auto& f : files) ASSERT_TRUE(oltrex::simkey::writeKeyFile(keyFolder, f.name, f.bytes, &error)) << error;
+        for (const auto& f : files)
+            ASSERT_TRUE(oltrex::simkey::writeKeyFile(keyFolder, f.name, f.bytes, &error)) << error;
     }
 
     std::vector<std::string> keyFileNames() const {
@@ -75,7 +76,8 @@ public:
     // "Start" and steps until the run is over (look again).
     void download(bool makeEu) {
         ASSERT_TRUE(session->start(makeEu));
-        for (int i = 0; i < 300 && session->state() == oltrex::SessionState::Write; ++i) session->step();
+        for (int i = 0; i < 300 && session->state() == oltrex::SessionState::Write; ++i)
+            session->step();
         ASSERT_EQ(session->state(), oltrex::SessionState::Look);
     }
 

@@ -22,7 +22,8 @@ Outcome runConsole(SimulatedRig& rig, ConsoleOptions options, int stopFd = -1) {
     char* text = nullptr;
     std::size_t size = 0;
     std::FILE* out = ::open_memstream(&text, &size);
-    HeadlessEnvironment env{rig.key, rig.settings, rig.clock, rig.work, out, false, 100, stopFd, {}};
+    HeadlessEnvironment env{rig.key, rig.settings, rig.clock, rig.work, out,
+                            false,   100,          stopFd,    {}};
     const int status = runHeadless(options, env);
     std::fclose(out);
     Outcome o{status, std::string(text, size)};
@@ -64,7 +65,9 @@ TEST(HeadlessRun, endsWithStatusOneWhenFilesStayOnTheKey) {
     ASSERT_TRUE(oltrex::simkey::setFaults(rig.keyFolder, faults));
     const Outcome o = runConsole(rig, downloadOptions());
     EXPECT_EQ(o.status, kExitFilesLeft);
-    EXPECT_NE(o.output.find("left on the key: V_C37719C_62289EFD (key read failed)"), std::string::npos) << o.output;
+    EXPECT_NE(o.output.find("left on the key: V_C37719C_62289EFD (key read failed)"),
+              std::string::npos)
+        << o.output;
     EXPECT_NE(o.output.find("Summary: 11 of 12 listed files filed."), std::string::npos);
 }
 
@@ -104,7 +107,8 @@ TEST(HeadlessRun, stopsAfterTheCurrentFileWhenAskedAndKeepsTheRestOnTheKey) {
     ::close(stop[0]);
     ::close(stop[1]);
     EXPECT_EQ(o.status, kExitFilesLeft) << o.output;
-    EXPECT_NE(o.output.find("(not handled: the download was stopped)"), std::string::npos) << o.output;
+    EXPECT_NE(o.output.find("(not handled: the download was stopped)"), std::string::npos)
+        << o.output;
     const std::size_t filedCount = rig.filesIn(rig.containers).size();
     EXPECT_GE(filedCount, 1u);
     EXPECT_LT(filedCount, 12u);

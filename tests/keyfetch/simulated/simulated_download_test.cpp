@@ -48,7 +48,8 @@ Bytes rawContainerContent(const fs::path& path) {
     EXPECT_TRUE(plain.ok()) << path << ": " << plain.message;
     if (!plain.ok() || plain.value.size() < 6) return {};
     const Bytes& p = plain.value;
-    const std::size_t header = 4 + (std::size_t(p[0]) << 24 | std::size_t(p[1]) << 16 | std::size_t(p[2]) << 8 | p[3]);
+    const std::size_t header =
+        4 + (std::size_t(p[0]) << 24 | std::size_t(p[1]) << 16 | std::size_t(p[2]) << 8 | p[3]);
     return header <= p.size() ? Bytes(p.begin() + static_cast<long>(header), p.end()) : Bytes{};
 }
 
@@ -60,8 +61,8 @@ Bytes rawContent(const Bytes& keyFile) {
     for (const auto& b : keyBlocks(keyFile)) {
         if (b.data.empty()) continue;
         const std::uint32_t n = static_cast<std::uint32_t>(b.data.size() + 2);
-        append(out, bytesOf({int(n >> 24), int((n >> 16) & 0xFF), int((n >> 8) & 0xFF), int(n & 0xFF),
-                             b.tag >> 8, b.tag & 0xFF}));
+        append(out, bytesOf({int(n >> 24), int((n >> 16) & 0xFF), int((n >> 8) & 0xFF),
+                             int(n & 0xFF), b.tag >> 8, b.tag & 0xFF}));
         append(out, b.data);
     }
     return out;
@@ -88,8 +89,8 @@ Bytes converted(const Bytes& image) {
 std::string firstDifference(const Bytes& a, const Bytes& b) {
     std::size_t i = 0;
     while (i < a.size() && i < b.size() && a[i] == b[i]) ++i;
-    return "sizes " + std::to_string(a.size()) + " and " + std::to_string(b.size()) + ", first difference at " +
-           std::to_string(i);
+    return "sizes " + std::to_string(a.size()) + " and " + std::to_string(b.size()) +
+           ", first difference at " + std::to_string(i);
 }
 
 }  // namespace
@@ -133,15 +134,18 @@ TEST(DemoKeyDownload, filesEveryUsableFileUnderItsNameWithItsEuFileAndEmptiesThe
     int lastPercent = 0;
     bool rising = true;
     for (const auto& d : shown) {
-        if (counters.empty() || counters.back() != d.downloadCounter) counters.push_back(d.downloadCounter);
-        if (d.downloadCounter != "..." && d.downloadCounter.find(" / " + std::to_string(n)) != std::string::npos &&
+        if (counters.empty() || counters.back() != d.downloadCounter)
+            counters.push_back(d.downloadCounter);
+        if (d.downloadCounter != "..." &&
+            d.downloadCounter.find(" / " + std::to_string(n)) != std::string::npos &&
             d.downloadCounter != std::to_string(n) + " / " + std::to_string(n)) {
             rising = rising && d.percent >= lastPercent;
             lastPercent = d.percent;
         }
     }
     std::vector<std::string> expected = {"..."};
-    for (int left = n; left >= 0; --left) expected.push_back(std::to_string(left) + " / " + std::to_string(n));
+    for (int left = n; left >= 0; --left)
+        expected.push_back(std::to_string(left) + " / " + std::to_string(n));
     expected.push_back("...");
     expected.push_back("0 / 0");
     EXPECT_EQ(counters, expected);
@@ -183,18 +187,23 @@ TEST_P(KeyKindDownload, givesTheContainersThatTheReadRulesPredict) {
 
     // The secure PC-side form is worked out here from the re-encoding rules.
     std::multiset<Bytes> expected;
-    for (const auto& f : files) expected.insert(rawContent(kind.secure ? pcSideForm(f.bytes) : f.bytes));
+    for (const auto& f : files)
+        expected.insert(rawContent(kind.secure ? pcSideForm(f.bytes) : f.bytes));
     EXPECT_TRUE(rawContentsOf(rig.filesIn(rig.containers)) == expected);
     if (!kind.secure) {
         for (const auto& f : files)
-            EXPECT_TRUE(fs::exists(rig.containers / expectedContainerName(f.name, f.bytes, kNow, std::atoi(kind.firmware))))
+            EXPECT_TRUE(
+                fs::exists(rig.containers /
+                           expectedContainerName(f.name, f.bytes, kNow, std::atoi(kind.firmware))))
                 << f.name;
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(PlainProtectedSecureAndBoth, KeyKindDownload,
-                         ::testing::Values(KeyKind{"OX", "0120", false}, KeyKind{"OX", "0150", false},
-                                           KeyKind{"OX", "0830", true}, KeyKind{"OB", "0102", true}),
+                         ::testing::Values(KeyKind{"OX", "0120", false},
+                                           KeyKind{"OX", "0150", false},
+                                           KeyKind{"OX", "0830", true},
+                                           KeyKind{"OB", "0102", true}),
                          [](const ::testing::TestParamInfo<KeyKind>& info) {
                              return std::string(info.param.series) + info.param.firmware;
                          });
@@ -251,7 +260,8 @@ TEST(FailuresOnTheSimulatedKey, stopTheRunWhenTheKeyIsUnpluggedAndLoseNothing) {
 TEST(FailuresOnTheSimulatedKey, letNoFileLeaveTheKeyWhenTheContainerFolderIsUnwritable) {
     TempFolder elsewhere;
     writeBytes(elsewhere / "blocker", {1});
-    SimulatedRig rig({.noDelete = false, .containerPath = (elsewhere / "blocker" / "containers").string()});
+    SimulatedRig rig(
+        {.noDelete = false, .containerPath = (elsewhere / "blocker" / "containers").string()});
     rig.makeKey(td::demoKeyFiles());
     const auto before = rig.keyFileNames();
     rig.readKey();
@@ -263,7 +273,8 @@ TEST(FailuresOnTheSimulatedKey, letNoFileLeaveTheKeyWhenTheContainerFolderIsUnwr
 
 TEST(SampleDownloads, fileEuFilesEqualToTheOriginalSamples) {
     const char* samples = std::getenv("OLTREX_SAMPLES");
-    if (!samples || !fs::is_directory(samples)) GTEST_SKIP() << "no sample folder ($OLTREX_SAMPLES)";
+    if (!samples || !fs::is_directory(samples))
+        GTEST_SKIP() << "no sample folder ($OLTREX_SAMPLES)";
     std::vector<td::KeyFile> files;
     std::map<std::string, Bytes> originals;
     for (const auto& e : fs::directory_iterator(samples)) {
@@ -297,7 +308,8 @@ TEST(SampleDownloads, fileEuFilesEqualToTheOriginalSamples) {
             EXPECT_TRUE(eu == original) << "EU file differs from the sample";
             ++compared;
         }
-        // The container holds the download itself: the blocks, or the card image as the key gave it.
+        // The container holds the download itself: the blocks, or the card image as the key gave
+        // it.
         EXPECT_TRUE(containerContent(report.filing.containerPath) == original);
     }
     EXPECT_GT(compared, 0);

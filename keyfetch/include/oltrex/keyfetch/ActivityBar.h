@@ -8,7 +8,7 @@
 namespace oltrex {
 
 class ActivityBar {
-public:
+  public:
     static constexpr int kLastStep = 10;
     static constexpr int kBeforeFirstRead = -1;
     static constexpr int kReadStarted = 0;
@@ -20,7 +20,7 @@ public:
 
 // For callers that show no activity bar.
 class NoActivityBar final : public ActivityBar {
-public:
+  public:
     void setStep(int) override {}
 };
 
@@ -28,7 +28,7 @@ public:
 // read is under way advance() cycles 10 %, 20 % ... 90 %, 0 %; after the read
 // the bar stands at 100 %, and at 0 % before the first read.
 class ActivityAnimation final : public ActivityBar {
-public:
+  public:
     static constexpr std::uint32_t kIntervalMs = 500;
 
     void setStep(int step) override;
@@ -37,7 +37,7 @@ public:
     int advance();
     int percent() const;
 
-private:
+  private:
     static int percentOf(int step);
     mutable std::mutex mutex_;
     int step_ = kBeforeFirstRead;

@@ -50,10 +50,12 @@ inline constexpr int kNotClassified = -1;  // empty or unreadable file, or it co
 
 // Classifies the file at `localPath` and rewrites it when its technical-data
 // tags were normalised. `keyName` is the file's name on the key.
-int classifyFile(const std::filesystem::path& localPath, std::string_view keyName, ClassifiedFile& out);
+int classifyFile(const std::filesystem::path& localPath, std::string_view keyName,
+                 ClassifiedFile& out);
 
 // The same on bytes in memory: returns the kind name's letter and normalises
 // `file` in place.
-char classifyBytes(std::vector<std::uint8_t>& file, std::vector<std::uint8_t>& cardImage, bool& rewritten);
+char classifyBytes(std::vector<std::uint8_t>& file, std::vector<std::uint8_t>& cardImage,
+                   bool& rewritten);
 
 }  // namespace oltrex

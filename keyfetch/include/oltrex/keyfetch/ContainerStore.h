@@ -18,31 +18,31 @@
 namespace oltrex {
 
 // The container maker's signature (buildContainer); tests put in their own.
-using ContainerMakerFn = std::function<int(ConversionContext&, std::string& path, std::string_view kindName,
-                                           int firmwareNumber)>;
+using ContainerMakerFn = std::function<int(ConversionContext&, std::string& path,
+                                           std::string_view kindName, int firmwareNumber)>;
 
 struct FilingRequest {
-    std::string localPath;   // the classified file in the work folder
-    std::string kindName;    // the key's name with the kind letter in front
-    std::string keyName;     // the name as the key listed it (for the delete)
-    int firmwareNumber = 0;  // the key's decimal firmware number
+    std::string localPath;                // the classified file in the work folder
+    std::string kindName;                 // the key's name with the kind letter in front
+    std::string keyName;                  // the name as the key listed it (for the delete)
+    int firmwareNumber = 0;               // the key's decimal firmware number
     std::vector<std::uint8_t> cardImage;  // EU layout of a converted card, or empty
-    bool makeEuFile = false;  // "DDD-Datei erstellen"
-    bool noDelete = false;    // "NoDelete": never delete from the key
+    bool makeEuFile = false;              // "DDD-Datei erstellen"
+    bool noDelete = false;                // "NoDelete": never delete from the key
 };
 
 struct FilingResult {
-    int containerResult = -1;       // the maker's result for the container; 0 = filed
-    std::string containerPath;      // the filed container
-    int euResult = -1;              // the maker's result for the EU file (-1 when none was made)
-    std::string euPath;             // where the EU file ended up, or empty
-    bool deleteCalled = false;      // the delete call was made
-    int deleteResult = -1;          // its result
+    int containerResult = -1;   // the maker's result for the container; 0 = filed
+    std::string containerPath;  // the filed container
+    int euResult = -1;          // the maker's result for the EU file (-1 when none was made)
+    std::string euPath;         // where the EU file ended up, or empty
+    bool deleteCalled = false;  // the delete call was made
+    int deleteResult = -1;      // its result
     bool filed() const { return containerResult == 0; }
 };
 
 class ContainerStore {
-public:
+  public:
     static constexpr int kAttempts = 10;
     static constexpr std::uint32_t kRetryWaitMs = 10;
 
@@ -60,7 +60,7 @@ public:
     int makeContainer(ConversionContext& context, std::string& path, std::string_view kindName,
                       int firmwareNumber, int mode);
 
-private:
+  private:
     void createContainerFolder() const;
     std::string placeEuFile(const std::string& containerName, const std::string& producedPath);
 

@@ -15,12 +15,12 @@
 namespace oltrex {
 
 enum class FileOutcome {
-    Filed,          // container made (and the file deleted from the key unless "NoDelete")
-    ReadFailed,     // the key read failed
-    NotDescrambled, // the protected file could not be reopened or rewritten
-    NotReencoded,   // the secure re-encoding did not succeed
-    NotClassified,  // empty or unreadable after the read
-    NotFiled,       // the container store could not make the container
+    Filed,           // container made (and the file deleted from the key unless "NoDelete")
+    ReadFailed,      // the key read failed
+    NotDescrambled,  // the protected file could not be reopened or rewritten
+    NotReencoded,    // the secure re-encoding did not succeed
+    NotClassified,   // empty or unreadable after the read
+    NotFiled,        // the container store could not make the container
 };
 
 const char* outcomeText(FileOutcome outcome);
@@ -45,16 +45,17 @@ struct FileReport {
 };
 
 class FileDownloader {
-public:
-    FileDownloader(KeyLibrary& key, ContainerStore& store, Clock& clock, std::filesystem::path workFolder);
+  public:
+    FileDownloader(KeyLibrary& key, ContainerStore& store, Clock& clock,
+                   std::filesystem::path workFolder);
 
     FileReport download(const FileDownloadRequest& request, ActivityBar& bar);
 
     const std::filesystem::path& workFolder() const { return workFolder_; }
 
-private:
-    int readFromKey(const FileDownloadRequest& request, const std::string& localPath, bool protectedRead,
-                    ActivityBar& bar);
+  private:
+    int readFromKey(const FileDownloadRequest& request, const std::string& localPath,
+                    bool protectedRead, ActivityBar& bar);
 
     KeyLibrary& key_;
     ContainerStore& store_;

@@ -39,8 +39,8 @@ struct KeyFile {
 };
 
 struct DirectoryListing {
-    int entries = 0;    // non-empty entries
-    int unusable = 0;   // entries not downloaded
+    int entries = 0;   // non-empty entries
+    int unusable = 0;  // entries not downloaded
     int gen1Files = 0;
     int gen2Files = 0;
     std::vector<KeyFile> files;  // usable files in directory order

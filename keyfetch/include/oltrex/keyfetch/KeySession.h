@@ -24,7 +24,8 @@ enum class SessionState : int { Idle = 0, Look = 1, Read = 2, Write = 3 };
 const char* stateName(SessionState state);
 
 inline constexpr const char* kUnknownText = "...";
-inline constexpr const char* kInitialisingText = "OLTREX-Key Initialisierung. Bitte einen Moment warten!";
+inline constexpr const char* kInitialisingText =
+    "OLTREX-Key Initialisierung. Bitte einen Moment warten!";
 inline constexpr const char* kSecureDownloadText = "DLC-Secure Download";
 
 // The five strings a front end shows (status line, firmware, key number,
@@ -53,19 +54,20 @@ struct SessionView {
 // One download run (from "Start" until the last file or an abort).
 struct RunSummary {
     bool started = false;
-    bool finished = false;         // every listed file was handled
-    bool keyLost = false;          // the key stopped answering during the run
-    int listed = 0;                // usable files when "Start" was pressed
+    bool finished = false;  // every listed file was handled
+    bool keyLost = false;   // the key stopped answering during the run
+    int listed = 0;         // usable files when "Start" was pressed
     std::vector<KeyFile> listedFiles;
-    std::vector<FileReport> files; // handled files in order
+    std::vector<FileReport> files;  // handled files in order
     int filedCount() const;
     bool allFiled() const { return finished && filedCount() == listed; }
 };
 
 class KeySession {
-public:
+  public:
     // Reads "NoDelete" and "MakeEU" from the key settings.
-    KeySession(KeyLibrary& key, FileDownloader& downloader, Clock& clock, const SettingsStore& settings);
+    KeySession(KeyLibrary& key, FileDownloader& downloader, Clock& clock,
+               const SettingsStore& settings);
     ~KeySession();
     KeySession(const KeySession&) = delete;
     KeySession& operator=(const KeySession&) = delete;
@@ -96,7 +98,7 @@ public:
     // At shutdown: a key left open in secure mode is closed.
     void close();
 
-private:
+  private:
     SessionState stepIdle();
     SessionState stepLook();
     SessionState stepRead();

@@ -25,12 +25,13 @@ std::uint8_t secureDecodeByte(std::uint8_t scrambled, std::uint8_t& chain);
 std::uint8_t secureEncodeByte(std::uint8_t plain, std::uint8_t& chain);
 
 // The PC-side form of a whole secure file (header included).
-std::vector<std::uint8_t> reencodeSecureBytes(const std::vector<std::uint8_t>& source, SecureVariant variant);
+std::vector<std::uint8_t> reencodeSecureBytes(const std::vector<std::uint8_t>& source,
+                                              SecureVariant variant);
 
 // Results of reencodeSecureFile.
 inline constexpr int kReencodeOk = 0;
-inline constexpr int kReencodeFailed = -2;          // the source could not be read
-inline constexpr int kReencodeNotReplaced = -3;     // the result could not replace the file
+inline constexpr int kReencodeFailed = -2;       // the source could not be read
+inline constexpr int kReencodeNotReplaced = -3;  // the result could not replace the file
 inline constexpr int kReencodeNoTemporaryFile = -13;
 
 // Rewrites the file at `localPath` in place. The result is written to a new

@@ -15,13 +15,14 @@
 namespace oltrex {
 
 class SessionPoller {
-public:
+  public:
     static constexpr std::uint32_t kTickMs = 1000;
     // Called on the poller thread after each step (the front end updates its
     // controls from it under its own lock).
     using AfterStep = std::function<void(const SessionView&)>;
 
-    SessionPoller(KeySession& session, ActivityBar& bar, AfterStep afterStep, std::uint32_t tickMs = kTickMs);
+    SessionPoller(KeySession& session, ActivityBar& bar, AfterStep afterStep,
+                  std::uint32_t tickMs = kTickMs);
     ~SessionPoller();  // stops the thread
     SessionPoller(const SessionPoller&) = delete;
     SessionPoller& operator=(const SessionPoller&) = delete;
@@ -36,7 +37,7 @@ public:
     // One pass of the loop on the caller's thread, for tests and scripted runs.
     void stepOnce();
 
-private:
+  private:
     void loop();
 
     KeySession& session_;

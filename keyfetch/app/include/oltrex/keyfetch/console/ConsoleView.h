@@ -11,7 +11,7 @@
 namespace oltrex::console {
 
 class ConsoleView {
-public:
+  public:
     // `terminal`: redraw one progress line; otherwise print plain lines.
     ConsoleView(std::FILE* out, bool terminal, int width = 100);
 
@@ -27,7 +27,7 @@ public:
     static std::string displayLine(const SessionDisplay& d);
     static std::string progressBar(int percent, int cells);
 
-private:
+  private:
     void clearBar();
 
     std::FILE* out_;

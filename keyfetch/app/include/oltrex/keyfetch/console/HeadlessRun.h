@@ -20,10 +20,10 @@ struct HeadlessEnvironment {
     Clock& clock;
     std::filesystem::path workFolder;  // KeyFetch's fresh private folder
     std::FILE* out = stdout;
-    bool terminal = false;             // out is a terminal
+    bool terminal = false;  // out is a terminal
     int terminalWidth = 100;
-    int stopFd = -1;                   // becomes readable when the user asks to stop (Ctrl-C)
-    std::string cipherLibrary;         // empty: the default "HIME" library name
+    int stopFd = -1;            // becomes readable when the user asks to stop (Ctrl-C)
+    std::string cipherLibrary;  // empty: the default "HIME" library name
 };
 
 // Runs until the download is done (--start), the user stops, or the wait
