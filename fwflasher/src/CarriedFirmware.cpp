@@ -19,9 +19,17 @@ constexpr auto kLabel = firmwareVersionLabel(FW_VERSION);
 
 }  // namespace
 
-const std::uint8_t* fwFlasherFirmwareImage() { return firmware; }
-std::uint32_t fwFlasherFirmwareLength() { return FW_LEN; }
-const char* fwFlasherFirmwareTypeCode() { return kTypeCode.data(); }
-const char* fwFlasherFirmwareLabel() { return kLabel.data(); }
+const std::uint8_t* fwFlasherFirmwareImage() {
+    return firmware;
+}
+std::uint32_t fwFlasherFirmwareLength() {
+    return FW_LEN;
+}
+const char* fwFlasherFirmwareTypeCode() {
+    return kTypeCode.data();
+}
+const char* fwFlasherFirmwareLabel() {
+    return kLabel.data();
+}
 
 }  // namespace oltrex

@@ -7,8 +7,12 @@ namespace oltrex {
 
 ProgramParts::ProgramParts() : port_(device_) {}
 
-KeyLibrary& ProgramParts::keys() { return keyLibrary(); }
-Clock& ProgramParts::clock() { return systemClock(); }
+KeyLibrary& ProgramParts::keys() {
+    return keyLibrary();
+}
+Clock& ProgramParts::clock() {
+    return systemClock();
+}
 
 UpdateWorkerSetup ProgramParts::workerSetup() {
     UpdateWorkerSetup setup;

@@ -12,7 +12,7 @@
 namespace oltrex {
 
 class ProgramParts {
-public:
+  public:
     ProgramParts();
     CWLog& log() { return log_; }
     KeyLibrary& keys();
@@ -20,7 +20,7 @@ public:
     // The worker's setup with the waits and time-outs of the real key.
     UpdateWorkerSetup workerSetup();
 
-private:
+  private:
     CWLog log_;  // its size check runs now, at program start
     LinkedD2xxDevice device_;
     D2xxComPort port_;

@@ -34,13 +34,20 @@ Arguments parseArguments(int argc, char** argv) {
     Arguments args;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--headless") args.headless = true;
-        else if (arg == "--accept-conditions") args.acceptConditions = true;
-        else if (arg == "--trace") oltrex::setTraceEnabled(true);
-        else if (arg == "--help" || arg == "-h") args.help = true;
-        else if (arg == "--version") args.version = true;
-        else if (!args.headless) continue;  // the window leaves its command line alone
-        else args.bad = true;
+        if (arg == "--headless")
+            args.headless = true;
+        else if (arg == "--accept-conditions")
+            args.acceptConditions = true;
+        else if (arg == "--trace")
+            oltrex::setTraceEnabled(true);
+        else if (arg == "--help" || arg == "-h")
+            args.help = true;
+        else if (arg == "--version")
+            args.version = true;
+        else if (!args.headless)
+            continue;  // the window leaves its command line alone
+        else
+            args.bad = true;
     }
     return args;
 }

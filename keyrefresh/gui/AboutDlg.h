@@ -9,11 +9,11 @@ namespace oltrex::gui {
 
 class CAboutDlg : public QDialog {
     Q_OBJECT
-public:
+  public:
     CAboutDlg(const QIcon& icon, QWidget* parent = nullptr);
     QLabel* nameLabel() const { return name_; }
 
-private:
+  private:
     QLabel* name_;
 };
 

@@ -29,12 +29,13 @@ CDlgFinished::CDlgFinished(CKeyRefreshDlg* window) : QWidget(window), window_(wi
 
     // The worker hands its result over on its own thread; the field is set
     // on the window's thread.
-    window_->session().setResultListener([this] {
-        QMetaObject::invokeMethod(this, &CDlgFinished::refresh, Qt::QueuedConnection);
-    });
+    window_->session().setResultListener(
+        [this] { QMetaObject::invokeMethod(this, &CDlgFinished::refresh, Qt::QueuedConnection); });
 }
 
-void CDlgFinished::OnInitDialog() { result_->clear(); }
+void CDlgFinished::OnInitDialog() {
+    result_->clear();
+}
 
 void CDlgFinished::refresh() {
     Q_ASSERT(QThread::currentThread() == thread());

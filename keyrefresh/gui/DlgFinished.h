@@ -11,7 +11,7 @@ class CKeyRefreshDlg;
 
 class CDlgFinished : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit CDlgFinished(CKeyRefreshDlg* window);
 
     void OnInitDialog();
@@ -25,7 +25,7 @@ public:
     QPushButton* fertigButton() const { return fertig_; }
     QPushButton* beendenButton() const { return beenden_; }
 
-private:
+  private:
     CKeyRefreshDlg* window_;
     CKeyRefreshDlg* owner_ = nullptr;
     QPlainTextEdit* result_;

@@ -2,7 +2,6 @@
 
 #include <QPlainTextEdit>
 #include <QPushButton>
-
 #include <cstdio>
 
 #include "DialogUnits.h"
@@ -73,7 +72,8 @@ void CDlgLogin::pressDefault() {
 }
 
 void CDlgLogin::makeFirmwareHeader() {
-    const std::filesystem::path folder = firmwareHeaderFolder(window_->parts().firmwareFolder.string());
+    const std::filesystem::path folder =
+        firmwareHeaderFolder(window_->parts().firmwareFolder.string());
     if (folder.empty()) return;
     SRecordImage image;
     oltrex::makeFirmwareHeader(folder, owner_ != nullptr ? owner_->log() : nullptr, image);

@@ -14,7 +14,7 @@ class CKeyRefreshDlg;
 
 class CDlgLogin : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit CDlgLogin(CKeyRefreshDlg* window);
 
     void OnInitDialog();
@@ -32,7 +32,7 @@ public:
     QPushButton* beendenButton() const { return beenden_; }
     QPushButton* firmwareButton() const { return firmware_; }
 
-private:
+  private:
     CKeyRefreshDlg* window_;
     CKeyRefreshDlg* owner_ = nullptr;
     KeyIdentification key_;

@@ -31,7 +31,9 @@ CDlgUpdate::CDlgUpdate(CKeyRefreshDlg* window) : QWidget(window), window_(window
     connect(&timer_, &QTimer::timeout, this, &CDlgUpdate::onTimer);
 }
 
-CDlgUpdate::~CDlgUpdate() { joinWorker(); }
+CDlgUpdate::~CDlgUpdate() {
+    joinWorker();
+}
 
 void CDlgUpdate::OnInitDialog() {
     // The update cannot be broken off from the window.

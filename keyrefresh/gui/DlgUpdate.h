@@ -15,7 +15,7 @@ class CKeyRefreshDlg;
 
 class CDlgUpdate : public QWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr int kTimerPeriodMs = 10;
 
     explicit CDlgUpdate(CKeyRefreshDlg* window);
@@ -35,7 +35,7 @@ public:
     QPushButton* updateButton() const { return update_; }
     QPushButton* beendenButton() const { return beenden_; }
 
-private:
+  private:
     void onTimer();
 
     CKeyRefreshDlg* window_;

@@ -62,7 +62,9 @@ bool CKeyRefreshDlg::OnInitDialog() {
     return true;
 }
 
-bool CKeyRefreshDlg::updateActive() const { return session_.active(); }
+bool CKeyRefreshDlg::updateActive() const {
+    return session_.active();
+}
 
 void CKeyRefreshDlg::showPage(QWidget* page) {
     keyPage_->hide();

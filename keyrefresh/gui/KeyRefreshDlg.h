@@ -16,7 +16,7 @@ class CDlgFinished;
 
 class CKeyRefreshDlg : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit CKeyRefreshDlg(const RefreshWindowParts& parts, QWidget* parent = nullptr);
     ~CKeyRefreshDlg() override;
 
@@ -40,12 +40,12 @@ public:
     void accept() override { OnOK(); }
     void reject() override { OnCancel(); }
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
-private:
+  private:
     void showPage(QWidget* page);
     bool updateActive() const;
 

@@ -8,7 +8,7 @@ class QWidget;
 namespace oltrex::gui {
 
 class RefreshPrompts {
-public:
+  public:
     virtual ~RefreshPrompts() = default;
     // The conditions box (OK and Cancel, no icon): true for OK.
     virtual bool acceptConditions(QWidget* parent, const QString& caption, const QString& text) = 0;
@@ -17,7 +17,7 @@ public:
 };
 
 class QtRefreshPrompts final : public RefreshPrompts {
-public:
+  public:
     bool acceptConditions(QWidget* parent, const QString& caption, const QString& text) override;
     void exclamation(QWidget* parent, const QString& caption, const QString& text) override;
 };

@@ -36,7 +36,7 @@ namespace {
 
 // A key on firmware 1.10 that switches into its boot loader on request.
 class ShowKey final : public KeyLibrary {
-public:
+  public:
     int keyInfo(char* text, int size) override {
         std::snprintf(text, static_cast<std::size_t>(size), "%s", " StickID: OX0012345678 FW-0110");
         return 0;
@@ -53,7 +53,7 @@ public:
 
 // The boot loader wired straight to the port.
 class LoopbackPort final : public ComPort {
-public:
+  public:
     int open(const MessageSink& message) override {
         if (message) message("USB-Mode 115200 Baud");
         return 0;
@@ -69,12 +69,13 @@ public:
         std::lock_guard lock(mutex_);
         for (std::size_t i = 0; i < size; ++i)
             if (auto result = loader_.feed(bytes[i]))
-                answers_.insert(answers_.end(), result->answerLine.begin(), result->answerLine.end());
+                answers_.insert(answers_.end(), result->answerLine.begin(),
+                                result->answerLine.end());
     }
     void close() override {}
     std::string description() const override { return "loopback"; }
 
-private:
+  private:
     std::mutex mutex_;
     bootsim::BootLoader loader_;
     std::deque<std::uint8_t> answers_;
@@ -83,7 +84,7 @@ private:
 // Holds the worker in its boot-loader wait until the picture of the update
 // page is taken.
 class ShowClock final : public Clock {
-public:
+  public:
     std::uint32_t tickMs() override { return systemClock().tickMs(); }
     void sleepMs(std::uint32_t ms) override {
         if (ms < 1000) return systemClock().sleepMs(ms);
@@ -97,14 +98,14 @@ public:
         opened_.notify_all();
     }
 
-private:
+  private:
     std::mutex mutex_;
     std::condition_variable opened_;
     bool open_ = false;
 };
 
 class AcceptingPrompts final : public gui::RefreshPrompts {
-public:
+  public:
     bool acceptConditions(QWidget*, const QString&, const QString&) override { return true; }
     void exclamation(QWidget*, const QString&, const QString&) override {}
 };

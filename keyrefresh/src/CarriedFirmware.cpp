@@ -21,9 +21,17 @@ constexpr auto kDescription = firmwareDescription(kTypeCode, FW_VERSION);
 
 }  // namespace
 
-const std::uint8_t* keyRefreshFirmwareImage() { return firmware; }
-std::uint32_t keyRefreshFirmwareLength() { return FW_LEN; }
-const char* keyRefreshFirmwareDescription() { return kDescription.data(); }
-const char* keyRefreshFirmwareVersion() { return FW_VERSION; }
+const std::uint8_t* keyRefreshFirmwareImage() {
+    return firmware;
+}
+std::uint32_t keyRefreshFirmwareLength() {
+    return FW_LEN;
+}
+const char* keyRefreshFirmwareDescription() {
+    return kDescription.data();
+}
+const char* keyRefreshFirmwareVersion() {
+    return FW_VERSION;
+}
 
 }  // namespace oltrex

@@ -26,16 +26,16 @@ bool readAll(const fs::path& path, std::string& content) {
 
 }  // namespace
 
-MakeFirmwareHeaderResult makeFirmwareHeader(const fs::path& folder, CWLog* log,
-                                             SRecordImage& image, std::ostream& diagnostics) {
+MakeFirmwareHeaderResult makeFirmwareHeader(const fs::path& folder, CWLog* log, SRecordImage& image,
+                                            std::ostream& diagnostics) {
     MakeFirmwareHeaderResult result;
     if (log != nullptr) log->writeEntry("Make FW 120");
 
     const fs::path header = folder / "fw.h";
     result.parse = image.parse(folder / "FW_Update.a79", SRecordImage::kDefaultBase);
     if (result.parse == kSRecordOk) {
-        result.generate =
-            GenHeaderFileFromFw(image, (folder / "fw_version.h").string(), header.string(), diagnostics);
+        result.generate = GenHeaderFileFromFw(image, (folder / "fw_version.h").string(),
+                                              header.string(), diagnostics);
     } else {
         diagnostics << "makeFirmwareHeader(): Error: can't read S-records from <"
                     << (folder / "FW_Update.a79").string() << ">";

@@ -25,10 +25,14 @@ std::optional<std::uint8_t> hexByte(std::string_view text, std::size_t at) {
 // Address bytes of the data record types S1, S2 and S3.
 int addressWidth(char type) {
     switch (type) {
-        case '1': return 2;
-        case '2': return 3;
-        case '3': return 4;
-        default: return 0;
+        case '1':
+            return 2;
+        case '2':
+            return 3;
+        case '3':
+            return 4;
+        default:
+            return 0;
     }
 }
 

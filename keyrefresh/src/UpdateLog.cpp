@@ -17,7 +17,9 @@ CWLog::CWLog(fs::path logPath, Clock& clock) : path_(std::move(logPath)), clock_
     checkSize();
 }
 
-CWLog::~CWLog() { checkSize(); }
+CWLog::~CWLog() {
+    checkSize();
+}
 
 void CWLog::createFolder() const {
     // An existing folder or a failure is no reason to stop: the entry is then

@@ -52,8 +52,12 @@ std::string UpdateSession::resultText() const {
     return resultText_;
 }
 
-void UpdateSession::logFertig() { log(outcome() >= 0 ? refresh::kLogProgramOn : ""); }
-void UpdateSession::logBeenden() { log(outcome() >= 0 ? refresh::kLogProgramEnd : ""); }
+void UpdateSession::logFertig() {
+    log(outcome() >= 0 ? refresh::kLogProgramOn : "");
+}
+void UpdateSession::logBeenden() {
+    log(outcome() >= 0 ? refresh::kLogProgramEnd : "");
+}
 
 std::string UpdateSession::keySerial() const {
     std::lock_guard lock(mutex_);

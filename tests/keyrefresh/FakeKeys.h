@@ -9,7 +9,7 @@
 namespace oltrex::test {
 
 class FakeKeys final : public KeyLibrary {
-public:
+  public:
     // Texts for the next key-info calls; the last one stays.
     std::deque<std::string> infoTexts{" StickID: OX0012345678 FW-0110"};
     int infoResult = 0;
@@ -36,7 +36,7 @@ public:
     int getSerialNumber(char*) override { return ++otherCalls, -1; }
     int initSwDownload() override { return ++otherCalls, -1; }
 
-private:
+  private:
     int otherCalls = 0;
 };
 

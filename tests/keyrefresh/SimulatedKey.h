@@ -21,14 +21,16 @@ namespace oltrex::test {
 
 // Real ticks and local time; sleeps of at most 10 ms.
 class QuickClock final : public Clock {
-public:
+  public:
     std::uint32_t tickMs() override { return systemClock().tickMs(); }
-    void sleepMs(std::uint32_t ms) override { systemClock().sleepMs(std::min<std::uint32_t>(ms, 10)); }
+    void sleepMs(std::uint32_t ms) override {
+        systemClock().sleepMs(std::min<std::uint32_t>(ms, 10));
+    }
     LocalTime localTime() override { return systemClock().localTime(); }
 };
 
 class SimulatedKey {
-public:
+  public:
     // `firmware` as the key reports it, e.g. "0110"; `bootsimArgs` e.g. "--silent-from 3".
     explicit SimulatedKey(const ScratchFolder& scratch, const std::string& firmware = "0110",
                           const std::string& bootsimArgs = "")
@@ -87,7 +89,7 @@ public:
     const fs::path& folder() const { return folder_; }
     const fs::path& transferLogFolder() const { return transferLogFolder_; }
 
-private:
+  private:
     fs::path folder_;
     fs::path transferLogFolder_;
     LinkedKeyLibrary keys_;

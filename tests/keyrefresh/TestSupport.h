@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 namespace oltrex::test {
 
 class ScratchFolder {
-public:
+  public:
     ScratchFolder() {
         std::error_code ec;
         path_ = createPrivateFolder(systemTempFolder(), "oltrex-refresh-test-", ec);
@@ -35,18 +35,18 @@ public:
     const fs::path& path() const { return path_; }
     fs::path operator/(const std::string& name) const { return path_ / name; }
 
-private:
+  private:
     fs::path path_;
 };
 
 class FakeClock final : public Clock {
-public:
+  public:
     LocalTime now{2024, 3, 5, 14, 7, 9, 42};
     std::uint32_t tickMs() override { return tick_; }
     void sleepMs(std::uint32_t ms) override { tick_ += ms; }
     LocalTime localTime() override { return now; }
 
-private:
+  private:
     std::uint32_t tick_ = 0;
 };
 

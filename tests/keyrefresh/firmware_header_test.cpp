@@ -17,7 +17,7 @@ using test::sRecord;
 using test::writeText;
 
 class FirmwareHeaderTest : public ::testing::Test {
-protected:
+  protected:
     void parseRecords(const std::string& text) {
         writeText(scratch / "FW_Update.a79", text);
         ASSERT_EQ(image.parse(scratch / "FW_Update.a79", 0x8000), kSRecordOk);
@@ -64,9 +64,9 @@ TEST_F(FirmwareHeaderTest, AFirmwareLineWithoutQuotesIsPassedOver) {
 
 TEST_F(FirmwareHeaderTest, AFileWithoutAVersionGivesANegativeResult) {
     std::string version = "stale";
-    EXPECT_LT(getFirmWareVersion(versionFile("#define FIRMWARE 120\n#define FIRMWARE \"1.2\n"),
-                                 version),
-              0);
+    EXPECT_LT(
+        getFirmWareVersion(versionFile("#define FIRMWARE 120\n#define FIRMWARE \"1.2\n"), version),
+        0);
     EXPECT_EQ(version, "");
 }
 
@@ -89,9 +89,8 @@ TEST_F(FirmwareHeaderTest, TheHeaderListsSixteenBytesALineInLowerCaseHex) {
                   "    0x00\r\n};\r\n\r\n"
                   "#define FW_LEN 17\r\n\r\n"
                   "#endif //__FIRMWARE_H__\r\n");
-    EXPECT_EQ(diagnostics.str(),
-              "GenHeaderFileFromFw(): FW translation from <" + (scratch / "fw_version.h").string() +
-                  "> done\r\n");
+    EXPECT_EQ(diagnostics.str(), "GenHeaderFileFromFw(): FW translation from <" +
+                                     (scratch / "fw_version.h").string() + "> done\r\n");
 }
 
 TEST_F(FirmwareHeaderTest, ALengthThatIsAMultipleOfSixteenEndsWithAFullLine) {
@@ -99,7 +98,8 @@ TEST_F(FirmwareHeaderTest, ALengthThatIsAMultipleOfSixteenEndsWithAFullLine) {
                  sRecord('1', 0x8010, bytesFrom(16, 16)));
     ASSERT_EQ(generate("#define FIRMWARE \"1.20\"\r\n"), 0);
     const std::string text = readText(header());
-    EXPECT_NE(text.find("0x1e, 0x1f\r\n};\r\n\r\n#define FW_LEN 32\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("0x1e, 0x1f\r\n};\r\n\r\n#define FW_LEN 32\r\n"), std::string::npos)
+        << text;
     EXPECT_EQ(text.find("0x1f,"), std::string::npos);
 }
 

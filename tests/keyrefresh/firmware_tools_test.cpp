@@ -29,10 +29,12 @@ int run(const std::string& command) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::string quoted(const fs::path& path) { return "'" + path.string() + "'"; }
+std::string quoted(const fs::path& path) {
+    return "'" + path.string() + "'";
+}
 
 class FirmwareToolsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (program("oltrex-fwheader").empty() || program("oltrex-fwsynth").empty())
             GTEST_SKIP() << "oltrex-fwheader and oltrex-fwsynth are not built beside the tests";

@@ -17,7 +17,7 @@ using test::ScratchFolder;
 using test::SimulatedKey;
 
 class HeadlessRefreshTest : public ::testing::Test {
-protected:
+  protected:
     int run(SimulatedKey& key, bool accepted = true, std::uint32_t answerTimeoutMs = 3000) {
         HeadlessSetup setup;
         setup.conditionsAccepted = accepted;

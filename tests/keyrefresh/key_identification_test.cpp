@@ -46,7 +46,7 @@ TEST(KeyIdentificationTest, OnlyFirmwareSeriesOneAndFiveCanBeUpdated) {
     EXPECT_FALSE(isUpdatableKeyText(" StickID: OX0012345678 FW-0099"));
     EXPECT_TRUE(isUpdatableKeyText(" StickID: OX0012345678 FW-120x")) << "read up to a non-digit";
     EXPECT_FALSE(isUpdatableKeyText(" StickID: AB0012345678 FW-0110")) << "not an OLTREX key";
-    EXPECT_FALSE(isUpdatableKeyText("FW-0110 ID: OX") ) << "FW- must not open the text";
+    EXPECT_FALSE(isUpdatableKeyText("FW-0110 ID: OX")) << "FW- must not open the text";
     EXPECT_FALSE(isUpdatableKeyText(" StickID: OX0012345678 FW-99999999999999999999"));
 }
 
@@ -69,8 +69,9 @@ TEST(KeyIdentificationTest, WithoutAKeyItAsksFiveTimesAHundredMillisecondsApart)
     EXPECT_EQ(clock.tickMs(), 400u);
     EXPECT_FALSE(key.valid);
     EXPECT_EQ(key.keySerial, "");
-    EXPECT_EQ(key.pageText,
-              "Kein Key gelesen\r\n\nUpadte der FW zu 1.20\r\n\nAngeschlossener OLTREX-Key ist:\r\n");
+    EXPECT_EQ(
+        key.pageText,
+        "Kein Key gelesen\r\n\nUpadte der FW zu 1.20\r\n\nAngeschlossener OLTREX-Key ist:\r\n");
 }
 
 TEST(KeyIdentificationTest, AKeyThatAnswersLateIsStillIdentified) {

@@ -20,12 +20,12 @@ using test::sRecord;
 using test::writeText;
 
 class MakeFirmwareHeaderTest : public ::testing::Test {
-protected:
+  protected:
     MakeFirmwareHeaderTest() { fs::create_directories(folder); }
     void writeInputs() {
-        writeText(folder / "FW_Update.a79",
-                  sRecord('0', 0, {'C', 'o', 'm', 'P'}) + sRecord('1', 0x8000, bytesFrom(1, 20)) +
-                      sRecord('9', 0x8000, {}));
+        writeText(folder / "FW_Update.a79", sRecord('0', 0, {'C', 'o', 'm', 'P'}) +
+                                                sRecord('1', 0x8000, bytesFrom(1, 20)) +
+                                                sRecord('9', 0x8000, {}));
         writeText(folder / "fw_version.h", "#define FIRMWARE \"1.20\"\r\n");
     }
     MakeFirmwareHeaderResult make(CWLog* log = nullptr) {
@@ -59,7 +59,8 @@ TEST_F(MakeFirmwareHeaderTest, TheRunIsLoggedFirst) {
     FakeClock clock;
     CWLog log(scratch / "OLTREXKeyRefresh.log", clock);
     make(&log);  // even without inputs
-    EXPECT_EQ(readText(scratch / "OLTREXKeyRefresh.log"), "[2024.03.05_14.07.09.042] Make FW 120\r\n");
+    EXPECT_EQ(readText(scratch / "OLTREXKeyRefresh.log"),
+              "[2024.03.05_14.07.09.042] Make FW 120\r\n");
 }
 
 TEST_F(MakeFirmwareHeaderTest, ACorruptImageLeavesNoNewHeaderAndReportsFailure) {

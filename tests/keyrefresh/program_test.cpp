@@ -28,15 +28,15 @@ std::string keyRefresh() {
 
 // Exit status of the command, or -1 when it had to be stopped after 20 s.
 int run(const std::string& arguments, const fs::path& output) {
-    const std::string command = "timeout 20 '" + keyRefresh() + "' " + arguments + " >'" +
-                                output.string() + "' 2>&1";
+    const std::string command =
+        "timeout 20 '" + keyRefresh() + "' " + arguments + " >'" + output.string() + "' 2>&1";
     const int status = std::system(command.c_str());
     if (!WIFEXITED(status) || WEXITSTATUS(status) == 124) return -1;
     return WEXITSTATUS(status);
 }
 
 class ProgramTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (keyRefresh().empty()) GTEST_SKIP() << "KeyRefresh is not built beside the tests";
         setenv("QT_QPA_PLATFORM", "offscreen", 1);

@@ -17,7 +17,7 @@ using test::sRecord;
 using test::writeText;
 
 class SRecordImageTest : public ::testing::Test {
-protected:
+  protected:
     int parse(const std::string& text, std::uint32_t base = 0x8000) {
         writeText(scratch / "FW_Update.a79", text);
         return image.parse(scratch / "FW_Update.a79", base);

@@ -18,7 +18,7 @@ using test::ScratchFolder;
 using test::writeText;
 
 class UpdateLogTest : public ::testing::Test {
-protected:
+  protected:
     fs::path logPath() const { return scratch / "OLTREXKeyRefresh.log"; }
     fs::path archiveAt0709() const { return scratch / "OLTREXKeyRefresh_Bis20240305140709.log"; }
     static std::string filled(std::size_t size) { return std::string(size, 'a'); }
@@ -97,7 +97,10 @@ TEST_F(UpdateLogTest, TheProgramsLogLivesInTheProgramDataFolder) {
         EXPECT_EQ(log.path(), scratch / "data" / "OLTREXKeyRefresh.log");
         EXPECT_TRUE(fs::is_directory(scratch / "data"));
     }
-    if (before) setenv("OLTREX_DATA_DIR", saved.c_str(), 1); else unsetenv("OLTREX_DATA_DIR");
+    if (before)
+        setenv("OLTREX_DATA_DIR", saved.c_str(), 1);
+    else
+        unsetenv("OLTREX_DATA_DIR");
 }
 
 // --- folder ---------------------------------------------------------------
@@ -114,7 +117,8 @@ TEST_F(UpdateLogTest, AFolderThatVanishedIsCreatedAgainByTheNextEntry) {
     CWLog log(folder / "OLTREXKeyRefresh.log", clock);
     fs::remove_all(folder);
     EXPECT_EQ(log.writeEntry("Programm Weiter"), 1);
-    EXPECT_EQ(readText(folder / "OLTREXKeyRefresh.log"), "[2024.03.05_14.07.09.042] Programm Weiter\r\n");
+    EXPECT_EQ(readText(folder / "OLTREXKeyRefresh.log"),
+              "[2024.03.05_14.07.09.042] Programm Weiter\r\n");
 }
 
 TEST_F(UpdateLogTest, AnEntryThatCannotBeWrittenReportsZero) {

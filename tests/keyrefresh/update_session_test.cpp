@@ -15,7 +15,7 @@ using test::readText;
 using test::ScratchFolder;
 
 class UpdateSessionTest : public ::testing::Test {
-protected:
+  protected:
     std::string logText() const { return readText(scratch / "OLTREXKeyRefresh.log"); }
 
     ScratchFolder scratch;

@@ -21,8 +21,9 @@
 namespace {
 
 int usage() {
-    std::cerr << "usage: oltrex-fwheader [--no-log] [FOLDER]\n"
-                 "       oltrex-fwheader --srec FILE --version FILE --header FILE [--base ADDRESS]\n";
+    std::cerr
+        << "usage: oltrex-fwheader [--no-log] [FOLDER]\n"
+           "       oltrex-fwheader --srec FILE --version FILE --header FILE [--base ADDRESS]\n";
     return 2;
 }
 

@@ -154,12 +154,18 @@ int main(int argc, char** argv) {
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string name = argv[i];
         const char* value = argv[i + 1];
-        if (name == "--length") options.length = std::strtoul(value, nullptr, 0);
-        else if (name == "--version") options.version = value;
-        else if (name == "--description") options.description = value;
-        else if (name == "--seed") options.seed = static_cast<std::uint32_t>(std::strtoul(value, nullptr, 0));
-        else if (name == "--out") options.outDir = value;
-        else return usage();
+        if (name == "--length")
+            options.length = std::strtoul(value, nullptr, 0);
+        else if (name == "--version")
+            options.version = value;
+        else if (name == "--description")
+            options.description = value;
+        else if (name == "--seed")
+            options.seed = static_cast<std::uint32_t>(std::strtoul(value, nullptr, 0));
+        else if (name == "--out")
+            options.outDir = value;
+        else
+            return usage();
     }
     if (argc % 2 == 0 || options.length < 0x1200 || options.length > 0x30000 ||
         options.version.empty() || options.description.size() < 4)
@@ -174,9 +180,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "oltrex-fwsynth: the label is not unique with this seed\n");
         return 1;
     }
-    const std::string version = "/* Version of the firmware image in FW_Update.a79. */\r\n"
-                                "#ifndef FIRMWARE_VERSION_H\r\n#define FIRMWARE_VERSION_H\r\n"
-                                "#define FIRMWARE \"" + options.version + "\"\r\n#endif\r\n";
+    const std::string version =
+        "/* Version of the firmware image in FW_Update.a79. */\r\n"
+        "#ifndef FIRMWARE_VERSION_H\r\n#define FIRMWARE_VERSION_H\r\n"
+        "#define FIRMWARE \"" +
+        options.version + "\"\r\n#endif\r\n";
     if (!writeFile(options.outDir + "/FW_Update.a79", sRecords(image, options.description)) ||
         !writeFile(options.outDir + "/fw_version.h", version)) {
         std::fprintf(stderr, "oltrex-fwsynth: cannot write into %s\n", options.outDir.c_str());

@@ -38,7 +38,7 @@ using test::ScratchFolder;
 using test::SimulatedKey;
 
 class ScriptedPrompts final : public gui::RefreshPrompts {
-public:
+  public:
     bool acceptConditions(QWidget*, const QString& caption, const QString& text) override {
         conditionsCaption = caption;
         conditionsText = text;
@@ -58,7 +58,7 @@ public:
 // Sleeps of a second or more wait until the test opens the gate: the update
 // worker then stays in its boot-loader wait as long as the test needs.
 class GateClock final : public Clock {
-public:
+  public:
     std::uint32_t tickMs() override { return systemClock().tickMs(); }
     void sleepMs(std::uint32_t ms) override {
         if (ms < 1000) return systemClock().sleepMs(std::min<std::uint32_t>(ms, 10));
@@ -72,7 +72,7 @@ public:
         opened_.notify_all();
     }
 
-private:
+  private:
     std::mutex mutex_;
     std::condition_variable opened_;
     bool open_ = false;
@@ -80,7 +80,7 @@ private:
 
 // A port to a boot loader that is not there.
 class AbsentPort final : public ComPort {
-public:
+  public:
     int open(const MessageSink&) override { return kComPortOpenFailed; }
     int readByte() override { return -1; }
     void write(const std::uint8_t*, std::size_t) override {}
@@ -104,7 +104,7 @@ void press(QWidget* target, int key) {
 }
 
 class KeyRefreshWindowTest : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
         static int argc = 1;
@@ -283,8 +283,9 @@ TEST_F(KeyRefreshWindowTest, ABootLoaderThatFallsSilentEndsInTheFailureText) {
               std::string::npos);
     press(&dlg, Qt::Key_Escape);  // "Beenden" of the finished page
     EXPECT_FALSE(dlg.isVisible());
-    EXPECT_TRUE(logText().ends_with("] Update konnten nicht erfolgen ( Key: OX00123456 )\r\n"
-                                    "[2024.03.05_14.07.09.042] \r\n"));
+    EXPECT_TRUE(
+        logText().ends_with("] Update konnten nicht erfolgen ( Key: OX00123456 )\r\n"
+                            "[2024.03.05_14.07.09.042] \r\n"));
 }
 
 TEST_F(KeyRefreshWindowTest, TheHiddenFirmwareButtonRunsTheHeaderPathAndLogsIt) {

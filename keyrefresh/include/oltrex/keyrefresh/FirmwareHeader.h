@@ -52,7 +52,7 @@ struct MakeFirmwareHeaderResult {
 // As the original path, an existing "fw.h" is wrapped even when this run
 // could not regenerate it; the result tells the caller so.
 MakeFirmwareHeaderResult makeFirmwareHeader(const std::filesystem::path& folder, CWLog* log,
-                                             SRecordImage& image,
-                                             std::ostream& diagnostics = std::cerr);
+                                            SRecordImage& image,
+                                            std::ostream& diagnostics = std::cerr);
 
 }  // namespace oltrex

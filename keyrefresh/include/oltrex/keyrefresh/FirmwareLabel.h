@@ -17,9 +17,15 @@ consteval std::array<char, 9> firmwareVersionLabel(const char* version) {
     if (*p == '.') ++p;
     for (; *p >= '0' && *p <= '9'; ++p, ++digits) minor = minor * 10 + (*p - '0');
     if (*p != '\0' || digits == 0 || major > 99 || minor > 99) throw "version is not M.mm";
-    return {' ', 'F', 'W', '-', static_cast<char>('0' + major / 10),
-            static_cast<char>('0' + major % 10), static_cast<char>('0' + minor / 10),
-            static_cast<char>('0' + minor % 10), '\0'};
+    return {' ',
+            'F',
+            'W',
+            '-',
+            static_cast<char>('0' + major / 10),
+            static_cast<char>('0' + major % 10),
+            static_cast<char>('0' + minor / 10),
+            static_cast<char>('0' + minor % 10),
+            '\0'};
 }
 
 // The four type-code characters as a NUL-terminated text ("ComP").

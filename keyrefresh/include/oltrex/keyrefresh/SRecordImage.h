@@ -20,7 +20,7 @@ enum SRecordResult : int {
 };
 
 class SRecordImage {
-public:
+  public:
     static constexpr std::size_t kBufferSize = 0x30000;  // 196608 bytes
     static constexpr std::uint32_t kDefaultBase = 0x8000;
 
@@ -40,7 +40,7 @@ public:
     int errorLine() const { return errorLine_; }
     const std::string& errorText() const { return errorText_; }
 
-private:
+  private:
     int fail(int result, int line, std::string text);
 
     std::vector<std::uint8_t> buffer_;

@@ -14,7 +14,7 @@
 namespace oltrex {
 
 class CWLog {
-public:
+  public:
     // An entry text holds at most this many bytes; longer texts are cut.
     static constexpr std::size_t kMaxEntryText = 511;
     // A log strictly larger than this is archived at the next size check.
@@ -47,7 +47,7 @@ public:
     // `text` cut to at most kMaxEntryText bytes, never inside a UTF-8 sequence.
     static std::string_view cutEntryText(std::string_view text);
 
-private:
+  private:
     void createFolder() const;
 
     std::filesystem::path path_;

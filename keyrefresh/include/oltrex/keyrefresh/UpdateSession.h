@@ -16,7 +16,7 @@ namespace oltrex {
 class CWLog;
 
 class UpdateSession final : public UpdateHandOver {
-public:
+  public:
     // `log` may be null: the pages then write no entries.
     explicit UpdateSession(CWLog* log = nullptr) : log_(log) {}
     void setLog(CWLog* log) { log_ = log; }
@@ -43,7 +43,9 @@ public:
     std::string finishedKeySerial() const;
     std::string resultText() const;
     // Called on the worker's thread after the result text changed.
-    void setResultListener(std::function<void()> listener) { resultListener_ = std::move(listener); }
+    void setResultListener(std::function<void()> listener) {
+        resultListener_ = std::move(listener);
+    }
     // "Fertig" and "Beenden": their entries ("" after a failed update).
     void logFertig();
     void logBeenden();
@@ -56,13 +58,13 @@ public:
     void showResult(const std::string& text) override;
     void clearRunning() override { running_.store(false); }
 
-private:
+  private:
     void log(const std::string& text);
 
     CWLog* log_;
     mutable std::mutex mutex_;
     std::string keySerial_, fromVersion_, toVersion_;  // update page
-    std::string finishedSerial_, resultText_;         // finished page
+    std::string finishedSerial_, resultText_;          // finished page
     std::atomic<int> outcome_{0};
     std::atomic<bool> active_{false};
     std::atomic<bool> running_{false};
