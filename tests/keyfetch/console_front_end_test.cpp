@@ -74,11 +74,27 @@ TEST(ConsoleOptions, refuseUnknownOptionsAndBadValues) {
     EXPECT_FALSE(parse({"--display", "fancy"}, o, error));
 }
 
+TEST(ConsoleOptions, takeTheSdImportWithOrWithoutAMountPoint) {
+    ConsoleOptions asking;
+    std::string error;
+    ASSERT_TRUE(parse({"--sd-import"}, asking, error));
+    EXPECT_TRUE(asking.sdImport);
+    EXPECT_FALSE(asking.sdMountPoint.has_value());
+
+    ConsoleOptions named;
+    ASSERT_TRUE(parse({"--sd-import=/media/card", "--make-eu"}, named, error));
+    EXPECT_EQ(named.sdMountPoint, "/media/card");
+    EXPECT_EQ(named.makeEuFile, true);
+
+    EXPECT_FALSE(parse({"--sd-import="}, named, error));
+}
+
 TEST(ConsoleOptions, areAllDocumentedInTheHelp) {
     const std::string help = consoleHelpText();
     for (const char* option :
          {"--headless", "--start", "--make-eu", "--no-make-eu", "--tick-ms", "--wait-seconds",
-          "--display", "--trace", "--version", "--help", "DDD-Datei erstellen", "Exit status"})
+          "--display", "--trace", "--version", "--help", "--sd-import", "DDD-Datei erstellen",
+          "Exit status"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 

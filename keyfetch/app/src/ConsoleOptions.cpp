@@ -83,6 +83,15 @@ bool parseConsoleOptions(int argc, const char* const* argv, ConsoleOptions& opti
                 error = "--display takes auto, bar or lines";
                 return false;
             }
+        } else if (arg == "--sd-import") {
+            options.sdImport = true;
+            if (hasValue) {
+                if (value.empty()) {
+                    error = "--sd-import= needs the card's mount point";
+                    return false;
+                }
+                options.sdMountPoint = std::string(value);
+            }
         } else if (arg == "--help" || arg == "-h") {
             options.help = true;
         } else if (arg == "--version") {
@@ -117,6 +126,12 @@ Options:
                       N seconds (default: wait for a key as long as it takes).
   --display STYLE     auto (default): a progress bar on a terminal, plain
                       lines otherwise; bar; lines.
+  --sd-import[=DIR]   Import the container files an OLTREX-Funke left on an SD
+                      card ("Einlesen der SD-Karte eines OLTREX-Funkes") and
+                      print the closing message. Every removable drive is
+                      searched; without one the drives are listed to choose
+                      from. =DIR names the card's mount point instead. Nothing
+                      is deleted from a key.
   --trace             Write the trace lines to standard error (as does
                       OLTREX_TRACE=1).
   --version           Show the program version.
@@ -135,6 +150,8 @@ Exit status:
   1  the download ended with files left on the key
   2  wrong command line, or no private work folder could be created
   3  no download began (stopped, or --wait-seconds elapsed)
+With --sd-import: 0 containers were made, 1 nothing usable was found,
+2 the drive question was cancelled.
 )";
 }
 

@@ -8,6 +8,8 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <iostream>
+#include <string>
 #include <system_error>
 
 #include "oltrex/device/KeyLibrary.h"
@@ -18,6 +20,7 @@
 #include "oltrex/platform/Folders.h"
 #include "oltrex/platform/Settings.h"
 #include "oltrex/platform/Trace.h"
+#include "oltrex/sdimport/ConsoleImport.h"
 
 #ifndef OLTREX_VERSION
 #define OLTREX_VERSION ""
@@ -29,6 +32,47 @@ int terminalWidth() {
     winsize size{};
     if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
     return 100;
+}
+
+// The firmware number the import names card files with: that of a key that
+// answers now, else 0 (as the dialog has it before a key was read).
+int pluggedKeyFirmwareNumber(oltrex::KeyLibrary& key) {
+    std::string info;
+    if (key.keyInfoText(info, 128) != 0) return 0;
+    const auto fw = info.find("FW-");
+    if (fw == std::string::npos || info.size() < fw + 7) return 0;
+    int number = 0;
+    for (char c : info.substr(fw + 3, 4)) {
+        if (c < '0' || c > '9') return 0;
+        number = number * 10 + (c - '0');
+    }
+    return number;
+}
+
+bool makeEuSetting() {
+    const auto value = oltrex::machineSettings().read("Software\\OLTREX\\OLTREX-KEY", "MakeEU");
+    return value.found() && !value.value.empty() && value.value.front() == '1';
+}
+
+// The SD-card import runs before Ctrl-C is redirected: it is one short,
+// synchronous job whose only wait is the drive question.
+int runSdImport(const oltrex::console::ConsoleOptions& options) {
+    std::error_code ec;
+    const std::filesystem::path workFolder = oltrex::createWorkFolder(ec);
+    if (workFolder.empty()) {
+        std::fprintf(stderr, "KeyFetch: no private work folder in %s: %s\n",
+                     oltrex::systemTempFolder().c_str(), ec.message().c_str());
+        return oltrex::console::kExitUsage;
+    }
+    oltrex::ConsoleSdImportOptions importOptions;
+    importOptions.mountPoint = options.sdMountPoint;
+    importOptions.makeEuFile = options.makeEuFile.value_or(makeEuSetting());
+    importOptions.firmwareNumber = pluggedKeyFirmwareNumber(oltrex::keyLibrary());
+    oltrex::ConsoleSdImportEnvironment env{oltrex::keyLibrary(), oltrex::machineSettings(),
+                                           oltrex::systemClock(), workFolder, {}};
+    const int status = oltrex::runConsoleSdImport(env, importOptions, std::cin, std::cout);
+    std::filesystem::remove_all(workFolder, ec);
+    return status;
 }
 
 }  // namespace
@@ -54,8 +98,9 @@ int main(int argc, char** argv) {
     } else {
         oltrex::enableTraceFromEnvironment();
     }
-    if (!options.headless && oltrex::keyFetchWindowAvailable())
+    if (!options.headless && !options.sdImport && oltrex::keyFetchWindowAvailable())
         return oltrex::runKeyFetchWindow(argc, argv);
+    if (options.sdImport) return runSdImport(options);
 
     // Ctrl-C and termination reach the main loop as a readable descriptor;
     // the worker threads started later inherit the blocked mask.

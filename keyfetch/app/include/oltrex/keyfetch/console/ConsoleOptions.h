@@ -16,6 +16,8 @@ struct ConsoleOptions {
     std::optional<unsigned> waitSeconds;  // --wait-seconds: give up when no download began by then
     bool trace = false;                   // --trace: trace lines to standard error
     DisplayStyle display = DisplayStyle::Auto;  // --display=auto|bar|lines
+    bool sdImport = false;                // --sd-import: import an SD card instead of the key
+    std::optional<std::string> sdMountPoint;  // --sd-import=FOLDER: that card, no drive question
     bool help = false;
     bool version = false;
 };
