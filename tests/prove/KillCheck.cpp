@@ -46,7 +46,8 @@ std::vector<fs::path> regularFiles(const fs::path& folder, bool recursive) {
     std::vector<fs::path> files;
     std::error_code ec;
     if (recursive) {
-        for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end;
+             it.increment(ec))
             if (it->is_regular_file()) files.push_back(it->path());
     } else {
         for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
@@ -75,8 +76,8 @@ int main(int argc, char** argv) {
         oltrex::testdata::WalkError error;
         auto eu = oltrex::testdata::euFileOfKeyForm(readBytes(path), error);
         if (!eu) {
-            std::printf("original %s is not in the key's form: %s\n", fs::relative(path, originals).c_str(),
-                        error.reason.c_str());
+            std::printf("original %s is not in the key's form: %s\n",
+                        fs::relative(path, originals).c_str(), error.reason.c_str());
             return 2;
         }
         expected[*eu].push_back(fs::relative(path, originals).string());
@@ -95,7 +96,8 @@ int main(int argc, char** argv) {
         const auto container = oltrex::dlc::readContainerFile(path);
         if (!container.ok()) {
             ++unreadable;
-            std::printf("container %s does not read: %s\n", name.c_str(), container.message.c_str());
+            std::printf("container %s does not read: %s\n", name.c_str(),
+                        container.message.c_str());
             continue;
         }
         const Bytes eu = oltrex::dlc::euDownloadFile(container.value);
@@ -115,7 +117,9 @@ int main(int argc, char** argv) {
             std::printf("missing: %s\n", label.c_str());
         }
     }
-    std::printf("files %d containers %d duplicates %d missing %d unreadable %d strays %d leftover-working-files %d\n",
-                files, containerCount, duplicates, missing, unreadable, strays, leftovers);
+    std::printf(
+        "files %d containers %d duplicates %d missing %d unreadable %d strays %d "
+        "leftover-working-files %d\n",
+        files, containerCount, duplicates, missing, unreadable, strays, leftovers);
     return missing == 0 && unreadable == 0 && strays == 0 ? 0 : 1;
 }
