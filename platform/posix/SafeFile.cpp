@@ -110,6 +110,9 @@ bool replaceFile(const fs::path& path, const std::uint8_t* data, std::size_t siz
         ec = lastError();
         return false;
     }
+    // The new file takes the permissions of the one it replaces.
+    struct stat old {};
+    if (::stat(path.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
     if (!writeSyncClose(fd, data, size, ec)) {
         ::unlink(temp.c_str());
         return false;

@@ -61,6 +61,18 @@ TEST_F(FilesTest, ReplaceFileSwapsTheWholeContentAndLeavesNoTemporaryFile) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
 }
 
+TEST_F(FilesTest, AReplacedFileKeepsItsPermissions) {
+    fs::path target = dir_ / "shared.DDD";
+    std::error_code ec;
+    ASSERT_TRUE(writeWholeFile(target, Bytes{1}, ec));
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                                fs::perms::others_read);
+    ASSERT_TRUE(replaceFile(target, Bytes{2}, ec)) << ec.message();
+    struct stat st {};
+    ASSERT_EQ(stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0644u);
+}
+
 TEST_F(FilesTest, AFailedReplaceKeepsTheOldFile) {
     if (geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
     fs::path target = dir_ / "data.bin";

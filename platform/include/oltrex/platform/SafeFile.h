@@ -22,7 +22,8 @@ inline bool writeWholeFile(const std::filesystem::path& path, const Bytes& data,
 }
 
 // Replaces (or creates) `path`: writes a new file beside it, flushes and
-// fsyncs it, renames it over `path` and fsyncs the folder. On failure the old
+// fsyncs it, renames it over `path` and fsyncs the folder. The new file keeps
+// the permissions of the old one (a new name gets 0600). On failure the old
 // file is untouched and no temporary file is left behind.
 bool replaceFile(const std::filesystem::path& path, const std::uint8_t* data, std::size_t size,
                  std::error_code& ec);
