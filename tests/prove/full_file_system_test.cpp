@@ -9,6 +9,13 @@
 namespace prove {
 namespace {
 
+// Files still on the key that the download takes (not the key's own).
+std::size_t usableLeft(const FilingCheck& check) {
+    return static_cast<std::size_t>(
+        std::count_if(check.onKey.begin(), check.onKey.end(),
+                      [](const std::string& n) { return !keysOwnFile(n); }));
+}
+
 class FullFileSystem : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -24,8 +31,9 @@ class FullFileSystem : public ::testing::Test {
 };
 
 TEST_F(FullFileSystem, AContainerFolderThatFillsUpKeepsEveryUnfiledFileOnTheKey) {
-    // Room for the first containers and EU files, not for all of them.
-    SmallFileSystem containers(root / "containers", 160 * 1024);
+    // Room for the small containers and EU files, never for the 86 KB
+    // container of the generation-2 workshop card.
+    SmallFileSystem containers(root / "containers", 64 * 1024);
     SKIP_UNLESS_MOUNTED(containers);
     const fs::path registry = writeRegistry(root.path(), root / "containers");
 
@@ -57,7 +65,7 @@ TEST_F(FullFileSystem, ATemporaryFolderThatFillsUpLetsNoFileLeaveTheKeyUnfiled) 
     EXPECT_EQ(run.status, 1) << "expected: files left on the key\n" << run.output;
     const FilingCheck check = checkFiling(files, root / "key", root / "containers");
     EXPECT_NOTHING_LOST(check);
-    EXPECT_GE(check.onKey.size(), 2u) << "the large files cannot have fitted";
+    EXPECT_GE(usableLeft(check), 1u) << "the large files cannot have fitted";
     EXPECT_NE(run.output.find("left on the key"), std::string::npos) << run.output;
 }
 
