@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Now and then the image is padded with zeros to the size from which the
     // converter looks for generation-2 records, so that short inputs reach
     // that path too.
-    const bool pad = in.ConsumeIntegralInRange(0, 31) == 0;
+    const bool pad = in.ConsumeIntegralInRange(0, 255) == 0;
     Bytes image = in.ConsumeRemainingBytes<std::uint8_t>();
     if (pad && image.size() < 30000) image.resize(30000, 0);
 
