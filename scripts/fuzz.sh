@@ -14,7 +14,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
 
-mode=time
+mode="time"
 amount="${1:-20}"
 if [ "${1:-}" = "long" ]; then
   mode=runs
