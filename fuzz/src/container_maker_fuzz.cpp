@@ -126,8 +126,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     OLTREX_FUZZ_CHECK(filed.parent_path() == folder,
                       "the filed file is not in its folder: " + path);
     const std::string name = filed.filename().string();
-    OLTREX_FUZZ_CHECK(!name.empty() && name.find_first_not_of('.') != std::string::npos,
-                      "the filed name is empty or dots alone: " + path);
+    OLTREX_FUZZ_CHECK(!name.empty() && name.front() != '.',
+                      "the filed name is empty or a hidden file's: " + path);
     const auto filedNames = filesIn(folder);
     OLTREX_FUZZ_CHECK(filedNames.size() == 1 && filedNames[0] == name,
                       "not exactly the named file was filed");

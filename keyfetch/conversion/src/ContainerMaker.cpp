@@ -352,6 +352,9 @@ int buildContainer(ConversionContext& context, std::string& path, std::string_vi
         std::string fileName = namer.hasName() ? namer.name() : shortName;
         makeFileNameSafe(fileName);
         if (fileName.empty()) fileName.push_back('_');
+        // A filed download is never a hidden file (a key file named ".x" has
+        // no base name to go by), nor one that looks like a working file.
+        if (fileName.front() == '.') fileName.front() = '_';
         if (context.mode == 1) markEuFile(fileName);
         std::string filed = context.folder + fileName;
         traceFilename(filed);
