@@ -4,22 +4,15 @@
 #include <system_error>
 
 #include "oltrex/conversion/CardConverter.h"
-#include "oltrex/conversion/ContainerMaker.h"
+#include "oltrex/blockscan/BlockScan.h"
 #include "oltrex/platform/SafeFile.h"
 #include "oltrex/platform/Trace.h"
 
 namespace oltrex {
 namespace {
 
-constexpr std::uint16_t kCardTag = 0x7606;
-constexpr std::uint8_t kEndMarker[4] = {0x76, 0xFF, 0x76, 0xFF};
-
 bool inRange(std::uint16_t tag, std::uint16_t low, std::uint16_t high) {
     return tag >= low && tag <= high;
-}
-
-std::uint16_t tagAt(const std::vector<std::uint8_t>& file, std::size_t p) {
-    return static_cast<std::uint16_t>((file[p] << 8) | file[p + 1]);
 }
 
 bool hasRecord(const CTachoConvert& converter, const char* b1, const char* b2, const char* b3,
@@ -39,42 +32,6 @@ void overwriteTags(std::vector<std::uint8_t>& file, const std::vector<std::size_
 
 }  // namespace
 
-// The container maker's set of block tags, so that both walk a file alike.
-bool isBlockTag(std::uint16_t tag) {
-    return isVehicleUnitTag(tag);
-}
-
-bool isCardFile(const std::vector<std::uint8_t>& file) {
-    return file.size() >= 2 && file[0] == 0x76 && file[1] == 0x06;
-}
-
-std::vector<std::uint8_t> cardImageOf(const std::vector<std::uint8_t>& file) {
-    if (file.size() <= 6) return {};
-    return std::vector<std::uint8_t>(file.begin() + 2, file.end() - 4);
-}
-
-std::vector<Block> scanBlocks(const std::vector<std::uint8_t>& file) {
-    std::vector<Block> blocks;
-    std::size_t p = 0;
-    while (p + 2 <= file.size()) {
-        const std::uint16_t tag = tagAt(file, p);
-        // A card tag makes the rest of the file a card image for the maker.
-        if (tag == kCardTag) break;
-        if (!isBlockTag(tag)) {
-            p += 2;
-            continue;
-        }
-        const auto dataBegin = file.begin() + static_cast<std::ptrdiff_t>(p + 2);
-        const auto marker =
-            std::search(dataBegin, file.end(), std::begin(kEndMarker), std::end(kEndMarker));
-        if (marker == file.end()) break;  // no end marker: not a block, and the scan is over
-        const auto length = static_cast<std::size_t>(marker - dataBegin);
-        blocks.push_back({tag, p, length});
-        p += 2 + length + sizeof kEndMarker;
-    }
-    return blocks;
-}
-
 int cardTestScore(const std::vector<std::uint8_t>& image) {
     const CTachoConvert converter;
     int c = int(hasRecord(converter, "00", "02", "00", image)) +
@@ -89,9 +46,11 @@ char classifyBytes(std::vector<std::uint8_t>& file, std::vector<std::uint8_t>& c
     cardImage.clear();
     rewritten = false;
 
-    if (isCardFile(file)) {
+    const KeyFileScan scan = scanKeyFile(file);
+    if (scan.card) {
         // A card file is never normalised; its image is tested and converted.
-        std::vector<std::uint8_t> image = cardImageOf(file);
+        const std::vector<std::uint8_t> image(file.begin() + static_cast<std::ptrdiff_t>(scan.imageBegin),
+                                              file.begin() + static_cast<std::ptrdiff_t>(scan.imageEnd));
         if (!image.empty() && cardTestScore(image) >= 3) {
             const CTachoConvert converter;
             std::vector<std::uint8_t> output;
@@ -105,7 +64,7 @@ char classifyBytes(std::vector<std::uint8_t>& file, std::vector<std::uint8_t>& c
 
     bool smart = false, gen1 = false, gen2 = false;
     std::vector<std::size_t> technicalData;
-    for (const Block& b : scanBlocks(file)) {
+    for (const ScannedBlock& b : scan.blocks) {
         if (inRange(b.tag, 0x7611, 0x7619) && b.tag != 0x7617) smart = true;
         if (inRange(b.tag, 0x7601, 0x7604)) gen1 = true;
         if (inRange(b.tag, 0x7621, 0x7624) || inRange(b.tag, 0x7631, 0x7634)) gen2 = true;

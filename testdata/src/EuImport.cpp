@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "oltrex/blockscan/BlockScan.h"
 #include "oltrex/testdata/FileNames.h"
 #include "oltrex/testdata/Random.h"
 
@@ -159,13 +160,12 @@ std::optional<KeyFileLayout> walkKeyFile(ByteView keyFile, WalkError& error) {
                 return std::nullopt;
             }
         } else {
-            const auto from = keyFile.begin() + static_cast<std::ptrdiff_t>(pos + 2);
-            const auto marker = std::search(from, keyFile.end(), kEndMarker.begin(), kEndMarker.end());
-            if (marker == keyFile.end()) {
+            const std::size_t marker = findBlockEnd(keyFile, pos + 2);
+            if (marker == kNoOffset) {
                 error = {pos, "the block has no end marker"};
                 return std::nullopt;
             }
-            dataSize = static_cast<std::size_t>(marker - from);
+            dataSize = marker - (pos + 2);
         }
         layout.blocks.push_back({tag, pos, dataSize});
         pos += 2 + dataSize + kEndMarker.size();

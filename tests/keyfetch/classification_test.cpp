@@ -41,31 +41,6 @@ std::uint16_t tagAt(const Bytes& b, std::size_t p) {
 
 }  // namespace
 
-TEST(BlockScan, findsBlocksUpToTheirEndMarkersAndStepsOverOtherValuesInPairs) {
-    Bytes file = bytesOf({0x12, 0x34});
-    append(file, block(0x7601, filler(30)));
-    append(file, block(0x7602, {}));
-    const auto blocks = oltrex::scanBlocks(file);
-    ASSERT_EQ(blocks.size(), 2u);
-    EXPECT_EQ(blocks[0].tag, 0x7601);
-    EXPECT_EQ(blocks[0].tagOffset, 2u);
-    EXPECT_EQ(blocks[0].length, 30u);
-    EXPECT_EQ(blocks[1].tag, 0x7602);
-    EXPECT_EQ(blocks[1].length, 0u);
-}
-
-TEST(BlockScan, takesNoBlockWhoseEndMarkerIsMissing) {
-    Bytes file = block(0x7601, filler(30));
-    append(file, bytesOf({0x76, 0x02, 1, 2, 3, 4}));
-    EXPECT_EQ(oltrex::scanBlocks(file).size(), 1u);
-}
-
-TEST(BlockScan, losesTheBlocksBehindAnOddNumberOfStrayBytes) {
-    Bytes file = bytesOf({0x00});
-    append(file, block(0x7601, filler(30)));
-    EXPECT_TRUE(oltrex::scanBlocks(file).empty());
-}
-
 TEST(Classification, makesAnSFileOnlyOfRealSmartBlocks) {
     EXPECT_EQ(classify(vehicleFile({0x7601, 0x7614})).letter, 'S');
     EXPECT_EQ(classify(vehicleFile({0x7601, 0x7619})).letter, 'S');

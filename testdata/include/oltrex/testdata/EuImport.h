@@ -54,7 +54,8 @@ std::optional<KeyFileLayout> walkKeyFile(ByteView keyFile, WalkError& error);
 // The EU file inside a key file: the card image between 0x76 0x06 and the
 // closing bytes, or the blocks without their end markers. Blocks of the EU
 // families are walked by their structure and must be followed by the end
-// marker; other 0x76xx blocks (the "S" blocks) run to the next end marker.
+// marker; other 0x76xx blocks (the "S" blocks) end where the shared block scan
+// ends them (oltrex/blockscan/BlockScan.h).
 std::optional<Bytes> euFileOfKeyForm(ByteView keyFile, WalkError& error);
 
 }  // namespace oltrex::testdata
