@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "oltrex/conversion/ContainerMaker.h"
+#include "oltrex/conversion/Naming.h"
 #include "oltrex/platform/PathText.h"
 #include "oltrex/platform/SafeFile.h"
 #include "oltrex/platform/Trace.h"
@@ -92,6 +93,7 @@ int ContainerStore::makeContainer(ConversionContext& context, std::string& path,
         result = maker_(context, path, kindName, firmwareNumber);
         context.mode = 0;
         if (result == 0 && fileExists(path)) break;
+        if (result == kContainerNothingToFile) break;  // the same file gives the same answer
         if (result == 0) result = -1;  // "success" without a product is no success
         if (attempt + 1 < kAttempts) clock_.sleepMs(kRetryWaitMs);
     }
@@ -121,13 +123,51 @@ std::string ContainerStore::placeEuFile(const std::string& containerName,
     return moveWithoutReplacing(producedPath, target) ? target : producedPath;
 }
 
-void ContainerStore::createContainerFolder() const {
+std::string ContainerStore::containerFolder() const {
     const SettingsStore& settings =
         contextOptions_.settings ? *contextOptions_.settings : machineSettings();
     const SettingResult folder = settings.read(kTachographSettingsPath, "ContainerPath");
-    if (!folder.found() || folder.value.empty()) return;
+    return folder.found() ? folder.value : std::string();
+}
+
+void ContainerStore::createContainerFolder() const {
+    const std::string folder = containerFolder();
+    if (folder.empty()) return;
     std::error_code ec;
-    fs::create_directories(folder.value, ec);
+    fs::create_directories(folder, ec);
+}
+
+std::string ContainerStore::keepKeyFile(const FilingRequest& request) const {
+    std::error_code ec;
+    Bytes bytes;
+    if (request.rawPath.empty() || !readWholeFile(request.rawPath, bytes, ec)) {
+        tracef("the key file %s cannot be kept: %s\r\n", request.keyName.c_str(),
+               request.rawPath.empty() ? "no copy of it" : ec.message().c_str());
+        return {};
+    }
+    // Like the containers, relative to the current folder when no folder is set.
+    const std::string parent = containerFolder().empty() ? std::string(".") : containerFolder();
+    const std::string folder = joinPath(parent, kKeptFilesFolder);
+    fs::create_directories(folder, ec);
+    // The subfolder's own entry must survive a crash as well as the file in it.
+    if (!syncFolder(parent, ec)) {
+        tracef("the key file %s cannot be kept in %s: %s\r\n", request.keyName.c_str(), folder.c_str(),
+               ec.message().c_str());
+        return {};
+    }
+    std::string name = request.keyName;
+    makeFileNameSafe(name);
+    if (name.empty() || name.front() == '.') name.insert(name.begin(), '_');
+    std::string path = joinPath(folder, name);
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        makeUniquePath(path);
+        // Created only under a free name, written, synced with its folder.
+        if (createNewFile(path, bytes.data(), bytes.size(), ec)) return path;
+        if (ec != std::errc::file_exists) break;
+    }
+    tracef("the key file %s cannot be kept as %s: %s\r\n", request.keyName.c_str(), path.c_str(),
+           ec.message().c_str());
+    return {};
 }
 
 FilingResult ContainerStore::fileDownloadedFile(const FilingRequest& request) {
@@ -147,6 +187,8 @@ FilingResult ContainerStore::fileDownloadedFile(const FilingRequest& request) {
         result.containerResult =
             makeContainer(context, path, request.kindName, request.firmwareNumber, 0);
         if (result.filed()) result.containerPath = path;
+        const bool nothingToFile = result.containerResult == kContainerNothingToFile;
+        if (result.filed() || nothingToFile) result.untaken = context.untaken;
         const std::string containerName = fileNameOf(path);
 
         // The EU file is made for filed containers only: a failed run leaves no
@@ -176,14 +218,27 @@ FilingResult ContainerStore::fileDownloadedFile(const FilingRequest& request) {
         }
         removeIfPresent(euCopy);
         removeIfPresent(request.localPath);
+
+        if (!result.untaken.empty()) {
+            result.keptPath = keepKeyFile(request);
+            tracef("%s: not all of it could be filed (%s); %s\r\n", request.keyName.c_str(),
+                   result.untaken.c_str(),
+                   result.kept() ? ("the key file is kept as " + result.keptPath).c_str()
+                                 : "the key file could not be kept");
+        }
     }
 
-    if (!result.filed()) {
+    if (!result.filed() && !result.kept()) {
         trace("container not made; the file stays on the key: " + request.keyName + "\r\n");
         return result;
     }
+    // What could not be filed leaves the key only when the key file is kept.
+    if (!result.untaken.empty() && !result.kept()) {
+        trace("not filed whole; the file stays on the key: " + request.keyName + "\r\n");
+        return result;
+    }
     if (request.noDelete) return result;
-    if (!containerIsSafe(result.containerPath)) {
+    if (result.filed() && !containerIsSafe(result.containerPath)) {
         trace("container not safely on disk; the file stays on the key: " + request.keyName +
               "\r\n");
         return result;

@@ -40,6 +40,10 @@ const char* outcomeText(FileOutcome outcome) {
             return "empty or unreadable file";
         case FileOutcome::NotFiled:
             return "container could not be made";
+        case FileOutcome::Kept:
+            return "not all of it could be filed; the key file is kept";
+        case FileOutcome::NotKept:
+            return "not all of it could be filed, and the key file could not be kept";
     }
     return "?";
 }
@@ -75,11 +79,15 @@ FileReport FileDownloader::download(const FileDownloadRequest& request, Activity
 
     // The directory read admits plain file names only, so the file stays inside the work folder.
     const std::string localPath = (workFolder_ / file.name).string();
+    // The file as the key gave it, for when it cannot be filed whole.
+    const std::string rawPath = localPath + ".key";
     removeIfPresent(localPath);
+    removeIfPresent(rawPath);
 
     report.protectedRead = needsProtectedRead(request.series, request.firmwareNumber);
     auto skip = [&](FileOutcome outcome) {
         removeIfPresent(localPath);
+        removeIfPresent(rawPath);
         report.outcome = outcome;
         tracef("%s stays on the key: %s\r\n", file.name.c_str(), outcomeText(outcome));
         return report;
@@ -90,6 +98,9 @@ FileReport FileDownloader::download(const FileDownloadRequest& request, Activity
     // Scrambled data is never filed: a protected file that cannot be descrambled is skipped.
     if (report.protectedRead && !descrambleInPlace(localPath))
         return skip(FileOutcome::NotDescrambled);
+    // Without this copy a file that cannot be filed whole stays on the key.
+    std::error_code ec;
+    const bool haveRaw = std::filesystem::copy_file(localPath, rawPath, ec);
     if (request.secure && reencodeSecureFile(localPath, file.name, workFolder_) != kReencodeOk)
         return skip(FileOutcome::NotReencoded);
 
@@ -105,10 +116,18 @@ FileReport FileDownloader::download(const FileDownloadRequest& request, Activity
     filing.cardImage = std::move(classified.cardImage);
     filing.makeEuFile = request.makeEuFile;
     filing.noDelete = request.noDelete;
+    if (haveRaw) filing.rawPath = rawPath;
     report.filing = store_.fileDownloadedFile(filing);
-    if (!report.filing.filed()) return skip(FileOutcome::NotFiled);
-    report.outcome = FileOutcome::Filed;
-    return report;
+    removeIfPresent(rawPath);
+    if (report.filing.whole()) {
+        report.outcome = FileOutcome::Filed;
+        return report;
+    }
+    if (report.filing.kept()) {
+        report.outcome = FileOutcome::Kept;
+        return report;
+    }
+    return skip(report.filing.untaken.empty() ? FileOutcome::NotFiled : FileOutcome::NotKept);
 }
 
 }  // namespace oltrex

@@ -85,7 +85,7 @@ TEST_F(MakerFiling, CardWithoutNameIsFiledUnderItsShortNameInBothModes) {
 }
 
 TEST_F(MakerFiling, DotsOnlyLocalNameStillGivesANameInsideTheFolder) {
-    ASSERT_EQ(run("..x", Bytes{0x01, 0x02}, ".."), 0);
+    ASSERT_EQ(run("..x", namelessCard(), ".."), 0);
     EXPECT_EQ(fs::path(path).parent_path(), folders.containers);
     EXPECT_TRUE(fs::exists(path));
 }

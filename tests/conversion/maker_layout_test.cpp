@@ -294,24 +294,62 @@ TEST_F(MakerLayout, CardRecordHeaderCutByTheImageEndEndsTheWalk) {
     EXPECT_EQ(filedName(), "C_X_623B1A2C");
 }
 
-TEST_F(MakerLayout, CardTagAwayFromTheStartTakesTheImageUpToTheClosingBytes) {
+TEST_F(MakerLayout, CardTagAwayFromTheStartTakesTheImageUpToTheClosingBytesButNotTheFileWhole) {
     const Bytes image = driverImage();
     Bytes file{0x12, 0x34};  // two unknown bytes first
     const Bytes card = keyCard(image);
     file.insert(file.end(), card.begin(), card.end());
-    ASSERT_EQ(run("C_DF00000012345600_623B1A2C", file, "C_DF00000012345600_623B1A2C"), 0);
+    auto context = makeContext();
+    writeFile(folders.work / "C_DF00000012345600_623B1A2C", file);
+    path = (folders.work / "C_DF00000012345600_623B1A2C").string();
+    ASSERT_EQ(buildContainer(*context, path, "C_DF00000012345600_623B1A2C", 120), 0);
     auto opened = openContainer(readFile(path));
     ASSERT_TRUE(opened.has_value());
     EXPECT_EQ(opened->content, image);
+    EXPECT_EQ(context->untaken, "2 bytes from offset 0 start no block");
 }
 
-TEST_F(MakerLayout, TinyFilesGiveEmptyContainers) {
+TEST_F(MakerLayout, FilesWithNothingToTakeAreNotFiled) {
+    const Bytes noTags(64, 0x5A);
     for (const Bytes& file : {Bytes{}, Bytes{0x76}, Bytes{0x76, 0x06}, Bytes{0x76, 0x06, 0x01, 0x02, 0x03},
-                              Bytes{0x76, 0x01, 0x76, 0xFF, 0x76}}) {
-        ASSERT_EQ(run("V_X_622B5715", file, "V_X_622B5715"), 0) << file.size();
-        auto opened = openContainer(readFile(path));
-        ASSERT_TRUE(opened.has_value());
-        EXPECT_TRUE(opened->content.empty());
+                              Bytes{0x76, 0x01, 0x76, 0xFF, 0x76}, Bytes{0x76, 0x02, 0x76, 0xFF, 0x76, 0xFF}, noTags}) {
+        auto context = makeContext();
+        const fs::path local = folders.work / "V_X_622B5715";
+        writeFile(local, file);
+        path = local.string();
+        EXPECT_EQ(buildContainer(*context, path, "V_X_622B5715", 120), kContainerNothingToFile) << file.size();
+        EXPECT_FALSE(context->untaken.empty());
+        EXPECT_TRUE(filesIn(folders.containers).empty()) << file.size();
+    }
+}
+
+TEST_F(MakerLayout, ALastBlockWithoutItsEndMarkerLeavesTheOthersFiledAndSaysSo) {
+    Bytes file;
+    putBlock(file, 0x7601, overviewGen1("ABC"));
+    putBlock(file, 0x7602, filler(40, 3));
+    const std::size_t open = file.size();
+    file.insert(file.end(), {0x76, 0x03, 1, 2, 3, 4, 5});
+    for (int mode : {0, 1}) {
+        auto context = makeContext();
+        context->mode = mode;
+        writeFile(folders.work / "V_ABC_622B5715", file);
+        path = (folders.work / "V_ABC_622B5715").string();
+        ASSERT_EQ(buildContainer(*context, path, "V_ABC_622B5715", 120), 0);
+        EXPECT_EQ(context->untaken, "the block 0x7603 at offset " + std::to_string(open) + " has no end marker");
+        Bytes expected;
+        putBe16(expected, 0x7601);
+        const Bytes overview = overviewGen1("ABC");
+        expected.insert(expected.end(), overview.begin(), overview.end());
+        putBe16(expected, 0x7602);
+        const Bytes data = filler(40, 3);
+        expected.insert(expected.end(), data.begin(), data.end());
+        if (mode == 1) {
+            EXPECT_EQ(readFile(path), expected);
+        } else {
+            auto opened = openContainer(readFile(path));
+            ASSERT_TRUE(opened.has_value());
+            EXPECT_EQ(opened->content.size(), expected.size() + 8);  // with the two length fields
+        }
     }
 }
 

@@ -277,6 +277,14 @@ inline Bytes keyCard(const Bytes& image) {
     return file;
 }
 
+// A card file whose image is one whole record that names nothing: filed
+// under the short name of its local file.
+inline Bytes namelessCard() {
+    Bytes image;
+    putRecord(image, 0x0502, 0x00, Bytes{1, 2, 3});
+    return keyCard(image);
+}
+
 // ---- Reading a container back --------------------------------------------
 
 struct OpenedContainer {

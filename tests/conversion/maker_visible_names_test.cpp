@@ -1,5 +1,5 @@
-// A key file whose name starts with a dot and whose content names nothing is
-// filed under its short name: that name must not make the container, or the
+// A key file whose name starts with a dot and whose content names nothing (a
+// card image without identification) is filed under its short name: that name must not make the container, or the
 // EU file, a hidden file (".x", or ".DDD" with no name at all).
 #include <gtest/gtest.h>
 
@@ -11,9 +11,9 @@ namespace {
 class MakerVisibleNames : public MakerTest {};
 
 TEST_F(MakerVisibleNames, AFileNamedWithALeadingDotIsFiledVisiblyInBothModes) {
-    ASSERT_EQ(run(".fY;", Bytes{0x01, 0x02, 0x03}, "SfY;"), 0);
+    ASSERT_EQ(run(".fY;", namelessCard(), "SfY;"), 0);
     EXPECT_EQ(path, (folders.containers / "_fY;").string());
-    ASSERT_EQ(run(".fY;", Bytes{0x01, 0x02, 0x03}, "SfY;", 1), 0);
+    ASSERT_EQ(run(".fY;", namelessCard(), "SfY;", 1), 0);
     EXPECT_EQ(path, (folders.containers / "EU" / "_fY;.DDD").string());
 }
 
@@ -21,7 +21,7 @@ TEST_F(MakerVisibleNames, NoFiledNameStartsWithADot) {
     for (const char* name : {"..x", ".2", ".dlc", "._V_1_623B1A2C"}) {
         SCOPED_TRACE(name);
         for (int mode : {0, 1}) {
-            ASSERT_EQ(run(name, Bytes{0x01, 0x02}, name, mode), 0);
+            ASSERT_EQ(run(name, namelessCard(), name, mode), 0);
             const std::string filed = filedName();
             EXPECT_FALSE(filed.empty());
             EXPECT_NE(filed.front(), '.') << filed;

@@ -150,8 +150,13 @@ Exit status:
   1  the download ended with files left on the key
   2  wrong command line, or no private work folder could be created
   3  no download began (stopped, or --wait-seconds elapsed)
+  4  every file was handled, but not all of one could be filed (a block
+     without its end marker, bytes that are no block): what could be filed
+     is filed, and the key file itself is kept in the container folder's
+     subfolder "Unvollstaendig"
 With --sd-import: 0 containers were made, 1 nothing usable was found,
-2 the drive question was cancelled.
+2 the drive question was cancelled, 4 a card file could not be filed whole
+and is kept in "Unvollstaendig".
 )";
 }
 

@@ -72,6 +72,9 @@ void ConsoleView::finish() {
 }
 
 std::string fileLine(const FileReport& report) {
+    if (report.outcome == FileOutcome::Kept)
+        return "not filed whole: " + report.name + " (" + report.filing.untaken +
+               "); the key file is kept as " + report.filing.keptPath;
     if (!report.filed())
         return "left on the key: " + report.name + " (" + outcomeText(report.outcome) + ")";
     std::string line = "filed " + report.name + " -> " + report.filing.containerPath;

@@ -4,6 +4,7 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <mutex>
 #include <optional>
@@ -64,7 +65,13 @@ std::string plural(int n, const char* one, const char* many) {
 
 int exitStatusOf(const RunSummary& run) {
     if (!run.started) return kExitNoDownload;
-    return run.allFiled() ? kExitAllFiled : kExitFilesLeft;
+    if (run.allFiled()) return kExitAllFiled;
+    const bool everyFileHandled =
+        run.finished && static_cast<int>(run.files.size()) == run.listed &&
+        std::all_of(run.files.begin(), run.files.end(), [](const FileReport& f) {
+            return f.filed() || f.outcome == FileOutcome::Kept;
+        });
+    return everyFileHandled ? kExitFilesKept : kExitFilesLeft;
 }
 
 std::string summaryText(const RunSummary& run, bool noDelete) {
@@ -77,6 +84,18 @@ std::string summaryText(const RunSummary& run, bool noDelete) {
         if (f.filed()) {
             text += "  filed " + f.name + "\n    container: " + f.filing.containerPath + "\n";
             if (!f.filing.euPath.empty()) text += "    EU file:   " + f.filing.euPath + "\n";
+            if (noDelete) {
+                text += "    kept on the key (NoDelete)\n";
+            } else if (!f.removedFromKey()) {
+                text += "    still on the key: its delete did not succeed\n";
+            }
+        } else if (f.outcome == FileOutcome::Kept) {
+            text += "  not filed whole: " + f.name + " (" + f.filing.untaken + ")\n";
+            if (f.filing.filed()) {
+                text += "    container of what could be filed: " + f.filing.containerPath + "\n";
+                if (!f.filing.euPath.empty()) text += "    EU file:   " + f.filing.euPath + "\n";
+            }
+            text += "    the key file is kept as " + f.filing.keptPath + "\n";
             if (noDelete) {
                 text += "    kept on the key (NoDelete)\n";
             } else if (!f.removedFromKey()) {

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -24,12 +25,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::uint16_t kCardTag = 0x7606;
 constexpr std::uint16_t kOverviewGen1 = 0x7601;
 constexpr std::uint16_t kOverviewGen2 = 0x7621;
 constexpr std::uint16_t kOverviewGen2v2 = 0x7631;
 constexpr std::uint16_t kSmartBlock = 0x7611;
-constexpr std::uint8_t kEndMarker[4] = {0x76, 0xFF, 0x76, 0xFF};
 constexpr std::uint8_t kVersionRecord[8] = {0x00, 0x00, 0x00, 0x04, 0x76, 0x00, 0x00, 0x01};
 // Length, tag and the header block encrypted (228 bytes pad to 240).
 constexpr std::size_t kHeaderRecordSize = 4 + 2 + 240;
@@ -52,40 +51,40 @@ void appendTag(Bytes& out, std::uint16_t tag) {
     out.push_back(static_cast<std::uint8_t>(tag));
 }
 
-// First end marker in `data`, or nullptr. memchr runs far faster than a
-// general substring search on long blocks.
-const std::uint8_t* findEndMarker(std::span<const std::uint8_t> data) {
-    if (data.size() < sizeof kEndMarker) return nullptr;
-    const std::uint8_t* p = data.data();
-    const std::uint8_t* const last = data.data() + data.size() - sizeof kEndMarker;  // last possible start
-    while (p <= last) {
-        p = static_cast<const std::uint8_t*>(std::memchr(p, kEndMarker[0], static_cast<std::size_t>(last - p) + 1));
-        if (p == nullptr) return nullptr;
-        if (std::memcmp(p, kEndMarker, sizeof kEndMarker) == 0) return p;
-        ++p;
-    }
-    return nullptr;
-}
-
 void traceFilename(const std::string& path) {
     trace("Filename:");
     trace(path);
     trace("\r\n");
 }
 
-// What one scan of the local file produced.
+std::string format(const char* pattern, auto... args) {
+    char text[160];
+    std::snprintf(text, sizeof text, pattern, args...);
+    return text;
+}
+
+// What one run took from the local file.
 struct ScanResult {
     Bytes content;                 // the header gap, then the plain blocks (or card image)
     std::set<std::uint16_t> tagsMet;
     LocalTime headerTime;
+    bool nothingTaken = false;     // no block with data and no card image: nothing to file
+    std::string untaken;           // why the file was not taken whole; empty when it was
 };
 
-class BlockScanner {
+// The first card record of an image lies wholly inside it.
+bool holdsCardRecord(std::span<const std::uint8_t> image) {
+    return image.size() >= 5 && 5u + be16(image.data() + 3) <= image.size();
+}
+
+// Turns the block scan of the local file into the content of the product and
+// feeds the namer the records as the file meets them.
+class ContentBuilder {
 public:
     // `headerGap` bytes are left free at the start of the content for the
     // header record, so that the container is encrypted in one piece.
-    BlockScanner(std::span<const std::uint8_t> file, int mode, TachoNamer& namer, LocalTime runStart,
-                 std::size_t headerGap)
+    ContentBuilder(std::span<const std::uint8_t> file, int mode, TachoNamer& namer, LocalTime runStart,
+                   std::size_t headerGap)
         : file_(file), mode_(mode), namer_(namer) {
         result_.headerTime = runStart;
         result_.content.reserve(headerGap + file.size() + file.size() / 64 + 16);
@@ -93,29 +92,43 @@ public:
     }
 
     ScanResult run() {
-        std::size_t pos = 0;
-        while (pos + 2 <= file_.size()) {
-            const std::uint16_t tag = be16(file_.data() + pos);
-            pos += 2;
-            if (tag == kCardTag) {
-                pos = takeCard(pos);
-            } else if (isVehicleUnitTag(tag)) {
-                pos = takeBlock(tag, pos);
-            }
-            // Any other two bytes are skipped.
+        const KeyFileScan scan = scanKeyFile(file_);
+        bool taken = false;
+        if (scan.card) {
+            taken = takeCard(file_.subspan(scan.imageBegin, scan.imageEnd - scan.imageBegin));
+        } else {
+            for (const ScannedBlock& block : scan.blocks) taken = takeBlock(block) || taken;
+        }
+        if (scan.openBlock != kNoOffset) {
+            // Its tag counts as met; its data, without an end marker, is not taken.
+            const std::uint16_t tag = be16(file_.data() + scan.openBlock);
+            meetTag(tag);
+            addUntaken(format("the block 0x%04X at offset %zu has no end marker", static_cast<unsigned>(tag),
+                              scan.openBlock));
+        }
+        if (scan.skippedBytes > 0)
+            addUntaken(format("%zu bytes from offset %zu start no block", scan.skippedBytes, scan.firstSkipped));
+        if (!taken) {
+            result_.nothingTaken = true;
+            result_.untaken = std::string(scan.card ? "the card image holds no card record"
+                                                    : "the file holds no vehicle-unit block with data and no card image") +
+                              (result_.untaken.empty() ? std::string() : " (" + result_.untaken + ")");
         }
         return std::move(result_);
     }
 
 private:
-    // The card image runs from after the tag to before the 4 closing bytes of
-    // the file; a tag that does not stand at the start cannot reach past the end.
-    std::size_t takeCard(std::size_t start) {
-        const std::size_t end = file_.size() >= start + 4 ? file_.size() - 4 : start;
-        const auto image = file_.subspan(start, end - start);
+    void addUntaken(const std::string& why) {
+        if (!result_.untaken.empty()) result_.untaken += "; ";
+        result_.untaken += why;
+    }
+
+    // True when the image holds a card record and was taken.
+    bool takeCard(std::span<const std::uint8_t> image) {
+        if (!holdsCardRecord(image)) return false;
         result_.content.insert(result_.content.end(), image.begin(), image.end());
         walkCard(image);
-        return end;
+        return true;
     }
 
     void walkCard(std::span<const std::uint8_t> image) {
@@ -143,31 +156,29 @@ private:
         }
     }
 
-    std::size_t takeBlock(std::uint16_t tag, std::size_t start) {
+    void meetTag(std::uint16_t tag) {
         result_.tagsMet.insert(tag);
         if (tag == kSmartBlock) namer_.onSmartBlock();
+    }
 
-        const auto rest = file_.subspan(start);
-        const std::uint8_t* found = findEndMarker(rest);
-        if (found == nullptr) return file_.size();  // no end marker: the block is not taken
-
-        const std::size_t length = static_cast<std::size_t>(found - rest.data());
-        const std::size_t next = start + length + sizeof kEndMarker;
-        const auto data = rest.first(length);
+    // True when the block had data to take.
+    bool takeBlock(const ScannedBlock& block) {
+        meetTag(block.tag);
+        const auto data = file_.subspan(block.tagOffset + 2, block.dataLength);
         if (!data.empty()) {
-            if (mode_ == 0) appendBe32(result_.content, static_cast<std::uint32_t>(length + 2));
-            appendTag(result_.content, tag);
+            if (mode_ == 0) appendBe32(result_.content, static_cast<std::uint32_t>(data.size() + 2));
+            appendTag(result_.content, block.tag);
             result_.content.insert(result_.content.end(), data.begin(), data.end());
         }
         // A block that closes the file does not name it.
-        if (next < file_.size()) {
-            if (tag == kOverviewGen1) {
+        if (block.end() < file_.size()) {
+            if (block.tag == kOverviewGen1) {
                 if (auto time = namer_.onVehicleOverviewGen1(data)) result_.headerTime = *time;
-            } else if (tag == kOverviewGen2 || tag == kOverviewGen2v2) {
+            } else if (block.tag == kOverviewGen2 || block.tag == kOverviewGen2v2) {
                 namer_.onVehicleOverviewGen2();
             }
         }
-        return next;
+        return !data.empty();
     }
 
     std::span<const std::uint8_t> file_;
@@ -224,11 +235,6 @@ void cleanWorkFolder(const fs::path& workFolder, const std::string& filed) {
 }
 
 }  // namespace
-
-bool isVehicleUnitTag(std::uint16_t tag) {
-    return (tag >= 0x7601 && tag <= 0x7605) || (tag >= 0x7611 && tag <= 0x7619) ||
-           (tag >= 0x7621 && tag <= 0x7625) || (tag >= 0x7631 && tag <= 0x7635);
-}
 
 bool isSmartTag(std::uint16_t tag) { return tag >= 0x7611 && tag <= 0x7619; }
 
@@ -317,6 +323,7 @@ std::optional<std::vector<std::uint8_t>> encryptBlock(const ConversionContext& c
 int buildContainer(ConversionContext& context, std::string& path, std::string_view kindName, int firmwareNumber) {
     if (!context.usable()) return kContainerOpenFailed;
     const std::string localPath = path;
+    context.untaken.clear();
     try {
         readContainerFolder(context);
 
@@ -335,7 +342,13 @@ int buildContainer(ConversionContext& context, std::string& path, std::string_vi
                 fs::remove(localPath, ec);
                 return kContainerOpenFailed;
             }
-            scan = BlockScanner(file.bytes(), context.mode, namer, clock.localTime(), headerGap).run();
+            scan = ContentBuilder(file.bytes(), context.mode, namer, clock.localTime(), headerGap).run();
+        }
+        context.untaken = scan.untaken;
+        if (!scan.untaken.empty()) tracef("%s not taken whole: %s\r\n", localPath.c_str(), scan.untaken.c_str());
+        if (scan.nothingTaken) {
+            fs::remove(localPath, ec);
+            return kContainerNothingToFile;
         }
         const bool vehicleUnit = !scan.tagsMet.empty();
         const bool smartMet =

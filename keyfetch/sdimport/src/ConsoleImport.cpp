@@ -56,7 +56,15 @@ int runConsoleSdImport(ContainerStore& store, Clock& clock, const std::filesyste
     request.namedDrive = options.mountPoint;
     const SdImportResult result = import.run(request, chooser);
     if (result.cancelled) return kSdImportCancelled;
+    for (const SdFileReport& file : result.files) {
+        if (file.outcome != SdFileOutcome::Kept) continue;
+        out << file.title << ": not all of it could be filed (" << file.filing.untaken
+            << "); the card file is kept as " << file.filing.keptPath;
+        if (file.filing.filed()) out << "; what could be filed is in " << file.filing.containerPath;
+        out << '\n';
+    }
     if (result.message) out << result.message->text << std::endl;
+    if (result.kept() > 0) return kSdImportFilesKept;
     return result.containers() > 0 ? kSdImportContainersMade : kSdImportNothingFound;
 }
 

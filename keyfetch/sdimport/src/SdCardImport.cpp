@@ -28,15 +28,6 @@ bool copyFresh(const std::string& from, const std::string& to) {
     return fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec) && !ec;
 }
 
-// A re-encoded card file that holds neither a vehicle-unit block nor a card
-// image would only make an empty container.
-bool holdsTachographData(const std::string& path) {
-    Bytes bytes;
-    std::error_code ec;
-    if (!readWholeFile(path, bytes, ec)) return false;
-    return isCardFile(bytes) || !scanBlocks(bytes).empty();
-}
-
 }  // namespace
 
 const char* sdOutcomeText(SdFileOutcome outcome) {
@@ -45,8 +36,8 @@ const char* sdOutcomeText(SdFileOutcome outcome) {
         case SdFileOutcome::NotCopied: return "not copied";
         case SdFileOutcome::NotReencoded: return "not re-encoded";
         case SdFileOutcome::NotClassified: return "not classified";
-        case SdFileOutcome::NoData: return "no tachograph data";
         case SdFileOutcome::NotFiled: return "no container made";
+        case SdFileOutcome::Kept: return "not all of it could be filed; the card file is kept";
     }
     return "?";
 }
@@ -54,6 +45,12 @@ const char* sdOutcomeText(SdFileOutcome outcome) {
 int SdImportResult::containers() const {
     return static_cast<int>(std::count_if(files.begin(), files.end(), [](const SdFileReport& f) {
         return f.outcome == SdFileOutcome::Filed;
+    }));
+}
+
+int SdImportResult::kept() const {
+    return static_cast<int>(std::count_if(files.begin(), files.end(), [](const SdFileReport& f) {
+        return f.outcome == SdFileOutcome::Kept;
     }));
 }
 
@@ -130,11 +127,6 @@ SdFileReport SdCardImport::importFile(const FileRecord& found, const SdImportReq
         dropCopies();
         return report;
     }
-    if (!holdsTachographData(localPath)) {
-        report.outcome = SdFileOutcome::NoData;
-        dropCopies();
-        return report;
-    }
 
     FilingRequest filing;
     filing.localPath = localPath;
@@ -143,11 +135,15 @@ SdFileReport SdCardImport::importFile(const FileRecord& found, const SdImportReq
     filing.firmwareNumber = request.firmwareNumber;
     filing.cardImage = std::move(classified.cardImage);
     filing.makeEuFile = request.makeEuFile;
+    // What cannot be filed whole is kept as the card holds it.
+    filing.rawPath = found.path;
     // The file came from the card: a key file of the same name was never
     // downloaded and must stay on the key.
     filing.noDelete = true;
     report.filing = store_.fileDownloadedFile(filing);
-    report.outcome = report.filing.filed() ? SdFileOutcome::Filed : SdFileOutcome::NotFiled;
+    report.outcome = report.filing.whole() ? SdFileOutcome::Filed
+                     : report.filing.kept() ? SdFileOutcome::Kept
+                                            : SdFileOutcome::NotFiled;
     if (!report.filing.filed()) removeOwnCopy(containerCopy);
     return report;
 }
@@ -170,7 +166,7 @@ SdImportResult SdCardImport::run(const SdImportRequest& request, DriveChooser& c
             tracef("SD card file %s: %s\r\n", file.name.c_str(), sdOutcomeText(result.files.back().outcome));
         }
     }
-    // Only containers actually made are reported as made.
+    // Only containers that hold all of their file are reported as made.
     result.message = importMessage(result.containers());
     return result;
 }

@@ -5,6 +5,12 @@
 // subfolder (a converted card image replaces that file's content); only then,
 // and only when the container is complete and synced, the file is deleted
 // from the key (unless "NoDelete" is set).
+//
+// A file the maker cannot take whole (a block without its end marker, bytes
+// that start no block, no block or card image at all) is filed as far as it
+// can be, and the key file itself is kept byte for byte in the container
+// folder's subfolder "Unvollstaendig", synced with its folder; only then may
+// it leave the key.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -27,6 +33,7 @@ struct FilingRequest {
     std::string keyName;                  // the name as the key listed it (for the delete)
     int firmwareNumber = 0;               // the key's decimal firmware number
     std::vector<std::uint8_t> cardImage;  // EU layout of a converted card, or empty
+    std::string rawPath;  // the file as the key gave it: what is kept when it cannot be filed whole
     bool makeEuFile = false;              // "DDD-Datei erstellen"
     bool noDelete = false;                // "NoDelete": never delete from the key
 };
@@ -38,8 +45,15 @@ struct FilingResult {
     std::string euPath;         // where the EU file ended up, or empty
     bool deleteCalled = false;  // the delete call was made
     int deleteResult = -1;      // its result
-    bool filed() const { return containerResult == 0; }
+    std::string untaken;        // why the maker could not take the whole file; empty when it did
+    std::string keptPath;       // where the key file was kept, when it was not taken whole
+    bool filed() const { return containerResult == 0; }  // a container was made
+    bool whole() const { return filed() && untaken.empty(); }
+    bool kept() const { return !keptPath.empty(); }
 };
+
+// The container folder's subfolder for key files that could not be filed whole.
+inline constexpr const char* kKeptFilesFolder = "Unvollstaendig";
 
 class ContainerStore {
   public:
@@ -61,7 +75,9 @@ class ContainerStore {
                       int firmwareNumber, int mode);
 
   private:
+    std::string containerFolder() const;
     void createContainerFolder() const;
+    std::string keepKeyFile(const FilingRequest& request) const;
     std::string placeEuFile(const std::string& containerName, const std::string& producedPath);
 
     KeyLibrary& key_;

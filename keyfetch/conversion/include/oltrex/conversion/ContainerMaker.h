@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "oltrex/blockscan/BlockScan.h"
 #include "oltrex/conversion/ConversionContext.h"
 #include "oltrex/conversion/KeySets.h"
 #include "oltrex/platform/Clock.h"
@@ -21,6 +22,7 @@ namespace oltrex {
 inline constexpr int kContainerOk = 0;
 inline constexpr int kContainerOpenFailed = -1;     // local file unreadable, or unusable context
 inline constexpr int kContainerBroken = -2;         // the run broke off (e.g. the cipher failed)
+inline constexpr int kContainerNothingToFile = -3;  // no block with data and no card image: nothing filed
 inline constexpr int kContainerCreateFailed = -13;  // working or filed file cannot be created
 
 inline constexpr std::size_t kHeaderBlockSize = 228;
@@ -31,6 +33,10 @@ inline constexpr char kWorkingContainerName[] = "newContainer.dlc";
 // context.folder, reads the local file at `path`, files the product and
 // deletes the local file. On 0 `path` holds the full path of the filed file,
 // which is complete, flushed and synced. On failure `path` is unchanged.
+// Every run sets context.untaken: empty when the product holds all of the
+// file, else why not (a block without its end marker, bytes that start no
+// block); such a product holds what could be taken. A file with nothing to
+// take gives kContainerNothingToFile and no product.
 int buildContainer(ConversionContext& context, std::string& path, std::string_view kindName,
                    int firmwareNumber);
 
@@ -44,9 +50,8 @@ std::optional<std::vector<std::uint8_t>> encryptBlock(const ConversionContext& c
 
 // ---- Pieces of a run, usable on their own ---------------------------------
 
-// Vehicle-unit tags that the maker recognises and records.
-bool isVehicleUnitTag(std::uint16_t tag);
-// 0x7611-0x7619.
+// The maker recognises and records the tags of isVehicleUnitTag (BlockScan.h).
+// The "S" blocks, 0x7611-0x7619:
 bool isSmartTag(std::uint16_t tag);
 
 // The 228-byte header block.

@@ -70,6 +70,9 @@ public:
     std::string folder;
     // 0 while a container is made, 1 while an EU file is made.
     int mode = 0;
+    // Set by each run of the container maker: why it could not take the whole
+    // local file; empty when it took all of it.
+    std::string untaken;
 
     // 0 when the cipher library is ready, -1 otherwise.
     int unusable() const { return unusable_; }

@@ -39,9 +39,11 @@ struct ConsoleSdImportOptions {
 inline constexpr int kSdImportContainersMade = 0;
 inline constexpr int kSdImportNothingFound = 1;
 inline constexpr int kSdImportCancelled = 2;
+inline constexpr int kSdImportFilesKept = 4;  // a file could not be filed whole and was kept
 
 // Runs the import, asking on `in`/`out` when no removable drive is present,
-// and prints the closing message (one line) to `out`.
+// and prints a line for each file that could not be filed whole (where it is
+// kept) and the closing message to `out`.
 int runConsoleSdImport(ContainerStore& store, Clock& clock, const std::filesystem::path& workFolder,
                        const ConsoleSdImportOptions& options, std::istream& in, std::ostream& out);
 

@@ -22,12 +22,12 @@
 namespace oltrex {
 
 enum class SdFileOutcome {
-    Filed,          // a container was made
+    Filed,          // a container holding all of it was made
     NotCopied,      // the copy into the work folder failed
     NotReencoded,   // the secure form could not be rewritten
     NotClassified,  // empty or unreadable
-    NoData,         // neither vehicle-unit blocks nor a card image
     NotFiled,       // the container store could not make the container
+    Kept,           // not all of it could be filed: the card file is kept whole (ContainerStore.h)
 };
 
 const char* sdOutcomeText(SdFileOutcome outcome);
@@ -53,7 +53,8 @@ struct SdImportResult {
     std::vector<DriveRecord> usedDrives;
     int found = 0;                    // card files found on the used drives
     std::vector<SdFileReport> files;  // in the order they were found
-    int containers() const;           // files that became containers
+    int kept() const;                 // files kept whole because not all of them could be filed
+    int containers() const;           // files that became containers holding all of them
     // The closing message; none when cancelled.
     std::optional<ImportMessage> message;
 };

@@ -27,6 +27,9 @@ inline constexpr int kExitAllFiled = 0;    // every listed file was filed (or no
 inline constexpr int kExitFilesLeft = 1;   // the download ended with files left on the key
 inline constexpr int kExitUsage = 2;       // wrong command line or no work folder
 inline constexpr int kExitNoDownload = 3;  // stopped or given up before a download began
+// Every listed file was handled, but not all of one could be filed: its key
+// file is kept in the container folder's "Unvollstaendig" subfolder.
+inline constexpr int kExitFilesKept = 4;
 
 // false with a message in `error` for an unknown option or a bad value.
 bool parseConsoleOptions(int argc, const char* const* argv, ConsoleOptions& options,

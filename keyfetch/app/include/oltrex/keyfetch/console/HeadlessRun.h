@@ -33,7 +33,8 @@ int runHeadless(const ConsoleOptions& options, HeadlessEnvironment& env);
 // What was filed where and what stays on the key.
 std::string summaryText(const RunSummary& run, bool noDelete);
 
-// 0 only when the run finished and filed every listed file.
+// 0 only when the run finished and filed every listed file whole; 4 when
+// every file was filed or, where that was not possible whole, kept.
 int exitStatusOf(const RunSummary& run);
 
 }  // namespace oltrex::console
