@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "AesCbcDecrypt.h"
+#include "oltrex/blockscan/BlockScan.h"
 #include "oltrex/conversion/KeySets.h"
 
 namespace oltrex::dlc {
@@ -114,25 +115,33 @@ Outcome<Container> readBlocks(std::span<const std::uint8_t> plain, std::size_t p
     return out;
 }
 
+// The image as the maker filed it. Its last record may run past the end of
+// the image (the card's download broke off inside it): that is shown with a
+// warning, not refused. An image without one whole record is no card image.
 Outcome<Container> readCardImage(std::span<const std::uint8_t> plain, std::size_t start, Container container) {
     container.kind = ContentKind::Card;
     const auto image = plain.subspan(start);
     for (std::size_t p = 0; p < image.size();) {
-        if (image.size() - p < 5) {
-            return failure<Container>(ReadError::TruncatedRecord,
-                                      "card record at image offset " + std::to_string(p) + " has only " +
-                                          std::to_string(image.size() - p) + " of its 5 header bytes");
-        }
+        std::string cut;
         CardRecord record;
-        record.fileId = be16(image, p);
-        record.appendix = image[p + 2];
         record.offset = p;
-        record.length = be16(image, p + 3);
-        if (record.length > image.size() - p - 5) {
-            return failure<Container>(ReadError::TruncatedRecord,
-                                      "card record " + hex(record.fileId, 4) + " at image offset " +
-                                          std::to_string(p) + " claims " + std::to_string(record.length) +
-                                          " data bytes, " + std::to_string(image.size() - p - 5) + " follow");
+        if (image.size() - p < 5) {
+            cut = "card record at image offset " + std::to_string(p) + " has only " +
+                  std::to_string(image.size() - p) + " of its 5 header bytes";
+        } else {
+            record.fileId = be16(image, p);
+            record.appendix = image[p + 2];
+            record.length = be16(image, p + 3);
+            if (record.length > image.size() - p - 5) {
+                cut = "card record " + hex(record.fileId, 4) + " at image offset " + std::to_string(p) + " claims " +
+                      std::to_string(record.length) + " data bytes, " + std::to_string(image.size() - p - 5) +
+                      " follow";
+            }
+        }
+        if (!cut.empty()) {
+            if (container.cardRecords.empty()) return failure<Container>(ReadError::TruncatedRecord, cut);
+            container.warnings.push_back(cut + ": the image ends inside its last record");
+            break;
         }
         container.cardRecords.push_back(record);
         p += 5 + record.length;
@@ -162,10 +171,7 @@ const char* errorName(ReadError error) {
     return "unknown error";
 }
 
-bool isVehicleUnitBlockTag(std::uint16_t tag) {
-    return (tag >= 0x7601 && tag <= 0x7605) || (tag >= 0x7611 && tag <= 0x7619) ||
-           (tag >= 0x7621 && tag <= 0x7625) || (tag >= 0x7631 && tag <= 0x7635);
-}
+bool isVehicleUnitBlockTag(std::uint16_t tag) { return isVehicleUnitTag(tag); }
 
 Outcome<Bytes> decryptOuterLayer(std::span<const std::uint8_t> file) {
     if (file.size() < kVersionRecord.size() ||

@@ -46,6 +46,7 @@ std::string describeContainer(const Container& container) {
             text += line;
         }
     }
+    for (const auto& warning : container.warnings) text += "warning: " + warning + "\n";
     return text;
 }
 

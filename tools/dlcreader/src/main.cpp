@@ -22,13 +22,14 @@ void printHelp(std::FILE* out) {
         "Checks a download container: the version record, the outer decryption,\n"
         "the header record (installation class, header time), then the vehicle-unit\n"
         "blocks (length, tag, data) or the card image records (file identifier,\n"
-        "appendix, length), and lists them.\n"
+        "appendix, length), and lists them. A card image that ends inside its last\n"
+        "record is valid with a warning (the image is kept as it was filed).\n"
         "\n"
         "Options:\n"
         "  --eu FILE   write the EU download file the container holds to FILE\n"
         "              (vehicle unit: tag and data of each block; card: the image).\n"
         "              An existing FILE is never overwritten.\n"
-        "  --quiet     print errors only\n"
+        "  --quiet     print errors and warnings only\n"
         "  -h, --help  show this help\n"
         "\n"
         "Exit status: 0 the container is valid (and FILE was written), 1 it is not\n"
@@ -80,6 +81,9 @@ int main(int argc, char** argv) {
     if (!quiet) {
         std::printf("%s: valid container\n%s", container.c_str(),
                     oltrex::dlc::describeContainer(result.value).c_str());
+    } else {
+        for (const auto& warning : result.value.warnings)
+            std::fprintf(stderr, "%s: warning: %s\n", container.c_str(), warning.c_str());
     }
     if (!euFile.empty()) {
         const oltrex::dlc::Bytes eu = oltrex::dlc::euDownloadFile(result.value);

@@ -7,7 +7,8 @@
 //                    header time at bytes 223-226)
 //     vehicle unit   per block: 4-byte length (data + 2) | 2-byte tag | data
 //     card           the card image: records of file id (2), appendix (1),
-//                    length (2), data
+//                    length (2), data; the last one may run past the end of
+//                    the image (a warning), the first must be whole
 // Every length is checked against the data before it is used.
 #include <array>
 #include <cstddef>
@@ -79,10 +80,13 @@ struct Container {
     ContentKind kind = ContentKind::VehicleUnit;
     std::vector<VehicleUnitBlock> blocks;  // vehicle unit
     Bytes cardImage;                       // card
-    std::vector<CardRecord> cardRecords;   // card, in image order
+    std::vector<CardRecord> cardRecords;   // card, in image order (whole records)
+    // What is odd but not wrong, e.g. a card image that ends inside its last record.
+    std::vector<std::string> warnings;
 };
 
-// Tags of the blocks a container of a vehicle unit may hold.
+// Tags of the blocks a container of a vehicle unit may hold (those of the
+// container maker's block scan).
 bool isVehicleUnitBlockTag(std::uint16_t tag);
 
 // Checks the version record and removes the outer encryption (key set B).
