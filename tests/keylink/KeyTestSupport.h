@@ -106,6 +106,22 @@ inline Bytes decodeSecureBody(const Bytes& file) {
     return out;
 }
 
+// The download program's encoding chain (start 0x6D; written bit i is bit
+// kFrom[i] of the byte XORed with the chain, which carries the plain byte).
+inline Bytes pcEncode(const Bytes& plain) {
+    static constexpr std::array<int, 8> from = {3, 0, 4, 7, 1, 6, 5, 2};
+    Bytes out;
+    std::uint8_t chain = 0x6D;
+    for (std::uint8_t p : plain) {
+        const std::uint8_t x = p ^ chain;
+        chain = p;
+        std::uint8_t w = 0;
+        for (int bit = 0; bit < 8; ++bit) w |= static_cast<std::uint8_t>(((x >> from[bit]) & 1) << bit);
+        out.push_back(w);
+    }
+    return out;
+}
+
 struct Record {
     std::uint16_t tag = 0;
     Bytes data;
@@ -135,6 +151,13 @@ inline std::vector<Record> splitRecords(const Bytes& body, std::size_t count,
 
 inline Record nameRecord(const std::string& name) {
     return {0x7600, Bytes(name.begin(), name.end())};
+}
+
+// The records as the download program's re-encoding writes their data: the
+// name record as it is, every further record's data through the encoding chain.
+inline std::vector<Record> reencodedRecords(std::vector<Record> records) {
+    for (std::size_t i = 1; i < records.size(); ++i) records[i].data = pcEncode(records[i].data);
+    return records;
 }
 
 // The key library's directory buffers as a caller holds them.

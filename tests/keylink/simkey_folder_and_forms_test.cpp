@@ -167,15 +167,15 @@ TEST(SimKeyForms, SecureBodyScramblerIsUndoneByTheDecodingChain) {
     EXPECT_EQ(simkey::unscrambleSecureBody(scrambled), plain);
 }
 
-TEST(SimKeyForms, AnEndMarkerInsideBlockDataDoesNotSplitTheBlock) {
-    Bytes data = bytesOf({1, 0x76, 0xFF, 0x76, 0xFF, 2, 3});  // marker not followed by a tag
+TEST(SimKeyForms, ABlockWhoseDataEndsIn76FFIsOneRecordWithAllItsData) {
+    Bytes data = countingBytes(40, 1);
+    append(data, bytesOf({0x76, 0xFF}));  // the file reads 76 FF 76 FF 76 FF
     Bytes file = block(0x7601, data);
     append(file, block(0x7602, bytesOf({4})));
     auto body = simkey::securePlainBody("V_X_00000001", file);
     ASSERT_TRUE(body);
-    EXPECT_EQ(
-        splitRecords(*body, 10),
-        (std::vector<Record>{nameRecord("V_X_00000001"), {0x7601, data}, {0x7602, bytesOf({4})}}));
+    EXPECT_EQ(reencodedRecords(splitRecords(*body, 10)),
+              (std::vector<Record>{nameRecord("V_X_00000001"), {0x7601, data}, {0x7602, bytesOf({4})}}));
 }
 
 TEST(SimKeyForms, AnEmptyVehicleUnitFileHasOnlyTheNameRecord) {
@@ -186,24 +186,38 @@ TEST(SimKeyForms, AnEmptyVehicleUnitFileHasOnlyTheNameRecord) {
     EXPECT_TRUE(rest.empty());
 }
 
-TEST(SimKeyForms, FilesNotInTheKeysFormHaveNoSecureForm) {
+TEST(SimKeyForms, AVehicleUnitFileCutOffInsideABlockEndsInARecordThatClaimsMore) {
+    Bytes file = block(0x7601, bytesOf({1}));
+    append(file, bytesOf({0x76, 0x02, 7, 8, 9}));  // no end marker
+    auto body = simkey::securePlainBody("V_X", file);
+    ASSERT_TRUE(body);
+    Bytes rest;
+    const auto records = splitRecords(*body, 10, &rest);
+    EXPECT_EQ(reencodedRecords(records), (std::vector<Record>{nameRecord("V_X"), {0x7601, bytesOf({1})}}));
+    ASSERT_EQ(rest.size(), 4u + 5u);
+    EXPECT_EQ(Bytes(rest.begin(), rest.begin() + 6), bytesOf({0, 0, 0, 6, 0x76, 0x02}));
+    EXPECT_EQ(pcEncode(Bytes(rest.begin() + 6, rest.end())), bytesOf({7, 8, 9}));
+}
+
+TEST(SimKeyForms, OnlyCardFilesWithAnImageAndTheirClosingMarkerHaveASecureCardForm) {
     std::string error;
-    Bytes noMarker = bytesOf({0x76, 0x01, 1, 2, 3});
-    EXPECT_FALSE(simkey::secureForm("V_X", noMarker, &error));
-    EXPECT_NE(error.find("offset 0"), std::string::npos) << error;
-
-    Bytes trailing = block(0x7601, bytesOf({1}));
-    append(trailing, bytesOf({0x12, 0x34}));
-    EXPECT_FALSE(simkey::secureForm("V_X", trailing, &error));
-    EXPECT_NE(error.find("offset 7"), std::string::npos) << error;
-
     EXPECT_FALSE(simkey::secureForm("C_X", bytesOf({0x76, 0x06, 0x76, 0xFF, 0x76}), &error));
-    EXPECT_FALSE(
-        simkey::secureForm("c_X", bytesOf({0x76, 0x07, 1, 0x76, 0xFF, 0x76, 0xFF}), &error));
-    auto emptyCard =
-        simkey::securePlainBody("c_X", bytesOf({0x76, 0x06, 0x76, 0xFF, 0x76, 0xFF}), &error);
-    ASSERT_TRUE(emptyCard) << error;
-    EXPECT_EQ(splitRecords(*emptyCard, 10), std::vector<Record>{nameRecord("c_X")});
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(simkey::secureForm("c_X", bytesOf({0x76, 0x07, 1, 0x76, 0xFF, 0x76, 0xFF}), &error));
+    EXPECT_FALSE(simkey::secureForm("C_X", bytesOf({0x76, 0x06, 0x76, 0xFF, 0x76, 0xFF}), &error))
+        << "an empty image would come back as the end marker alone";
+    EXPECT_FALSE(simkey::secureForm("C_X", bytesOf({0x76, 0x06, 1, 2, 3, 4, 5}), &error));
+    const Bytes card = bytesOf({0x76, 0x06, 0x05, 0x20, 0x00, 0x76, 0xFF, 0x76, 0xFF});
+    auto body = simkey::securePlainBody("c_X", card, &error);
+    ASSERT_TRUE(body) << error;
+    Bytes rest;
+    EXPECT_EQ(splitRecords(*body, 1, &rest), std::vector<Record>{nameRecord("c_X")});
+    EXPECT_EQ(pcEncode(rest), bytesOf({0x05, 0x20, 0x00}));
+}
+
+TEST(SimKeyForms, TheEncodingChainPreimageIsUndoneByTheEncodingChain) {
+    const Bytes wanted = countingBytes(700, 5);
+    EXPECT_EQ(pcEncode(simkey::encodingChainPreimage(wanted.data(), wanted.size())), wanted);
 }
 
 TEST(SimKeyForms, SecureHeaderCarriesTheBodyLength) {

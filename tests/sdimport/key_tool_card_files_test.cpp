@@ -32,8 +32,8 @@ protected:
 }  // namespace
 
 TEST(KeyToolCardFileNames, SecondGenerationNamesGetDlbAndFirstGenerationOnesDot1Dlb) {
-    EXPECT_EQ(keytool::sdCardFileName("V_AB_2022-03-09_09-18-09.2"), "V_AB_2022-03-09_09-18-09.2.dlb");
-    EXPECT_EQ(keytool::sdCardFileName("V_AB_622B5715"), "V_AB_622B5715.1.dlb");
+    EXPECT_EQ(keytool::sdCardFileName("V_AB_2022-03-09_09-18-09.2"), "oltrex_AB_2022-03-09_09-18-09.2.dlb");
+    EXPECT_EQ(keytool::sdCardFileName("V_AB_622B5715"), "oltrex_AB_622B5715.1.dlb");
     EXPECT_EQ(keytool::sdCardFileName("C_D123_622B5715.2"), "C_D123_622B5715.2.dlb");
 }
 

@@ -62,7 +62,11 @@ bool SdCardSink::put(const KeyFile& file, std::string& error) {
 
 std::string sdCardFileName(const std::string& keyName) {
     const bool secondGeneration = keyName.size() > 2 && keyName.compare(keyName.size() - 2, 2, ".2") == 0;
-    return keyName + (secondGeneration ? ".dlb" : ".1.dlb");
+    // The Funke's vehicle-unit files carry "oltrex" where the key's carry "V":
+    // behind the import's "K_" it is the field that the generation-2 naming
+    // passes over to reach the registration.
+    const std::string name = keyName.rfind("V_", 0) == 0 ? "oltrex_" + keyName.substr(2) : keyName;
+    return name + (secondGeneration ? ".dlb" : ".1.dlb");
 }
 
 int runSdCardCommand(const Arguments& args, std::ostream& out, std::ostream& err) {

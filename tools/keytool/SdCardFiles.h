@@ -23,7 +23,9 @@ private:
 };
 
 // The card file name of a key file without chosen names: a second-generation
-// name ("....2") gets ".dlb", a first-generation one ".1.dlb".
+// name ("....2") gets ".dlb", a first-generation one ".1.dlb"; a vehicle
+// unit's "V_" becomes "oltrex_" (V_AB_2022-03-09_09-18-09.2 is
+// oltrex_AB_2022-03-09_09-18-09.2.dlb), card names keep their "C_".
 std::string sdCardFileName(const std::string& keyName);
 
 // "sdcard <card folder> [NAME...] [--seed N] [--time T]": the demo set's

@@ -4,14 +4,17 @@
 #include <array>
 #include <cstdio>
 
+#include "oltrex/blockscan/BlockScan.h"
+
 namespace oltrex::simkey {
 namespace {
 
 // Where each bit of a plain body byte comes from in the unscrambled byte x:
 // plain bit i = bit kPlainBitSource[i] of x.
 constexpr std::array<int, 8> kPlainBitSource = {7, 5, 0, 2, 3, 1, 4, 6};
-
-constexpr std::uint8_t kEndMarker[4] = {0x76, 0xFF, 0x76, 0xFF};
+// The download program's encoding chain: written bit i = bit kWrittenBitSource[i]
+// of the chained byte.
+constexpr std::array<int, 8> kWrittenBitSource = {3, 0, 4, 7, 1, 6, 5, 2};
 
 bool fail(std::string* error, std::string why) {
     if (error) *error = std::move(why);
@@ -23,66 +26,52 @@ void appendBigEndian32(Bytes& out, std::uint32_t value) {
         out.push_back(static_cast<std::uint8_t>(value >> shift));
 }
 
-void appendRecord(Bytes& body, std::uint16_t tag, const std::uint8_t* data, std::size_t size) {
-    appendBigEndian32(body, static_cast<std::uint32_t>(size + 2));
-    body.push_back(static_cast<std::uint8_t>(tag >> 8));
-    body.push_back(static_cast<std::uint8_t>(tag & 0xFF));
-    body.insert(body.end(), data, data + size);
+// Length field, the tag bytes as they stand (a cut-off last block may have
+// only one) and data that the encoding chain turns into `wanted`.
+void appendRecord(Bytes& body, std::uint32_t length, const std::uint8_t* tag, std::size_t tagBytes,
+                  const std::uint8_t* wanted, std::size_t size) {
+    appendBigEndian32(body, length);
+    body.insert(body.end(), tag, tag + tagBytes);
+    const Bytes data = encodingChainPreimage(wanted, size);
+    body.insert(body.end(), data.begin(), data.end());
 }
 
-bool isEndMarkerAt(const Bytes& bytes, std::size_t at) {
-    return at + 4 <= bytes.size() &&
-           std::equal(kEndMarker, kEndMarker + 4, bytes.begin() + static_cast<std::ptrdiff_t>(at));
-}
-
-bool isBlockTagAt(const Bytes& bytes, std::size_t at) {
-    return at + 2 <= bytes.size() && bytes[at] == 0x76 && bytes[at + 1] != 0xFF;
-}
-
-// The end marker closing the block whose data starts at `from`: the first
-// marker that is followed by the end of the file or by the next block's tag,
-// so that marker-like bytes inside the data do not split a block.
-std::optional<std::size_t> findBlockEnd(const Bytes& bytes, std::size_t from) {
-    for (std::size_t at = from; at + 4 <= bytes.size(); ++at) {
-        if (!isEndMarkerAt(bytes, at)) continue;
-        if (at + 4 == bytes.size() || isBlockTagAt(bytes, at + 4)) return at;
-    }
-    return std::nullopt;
-}
-
-bool appendVehicleUnitRecords(const Bytes& file, Bytes& body, std::string* error) {
+// One record per block, cut where the download program's block scan cuts.
+void appendVehicleUnitRecords(const Bytes& file, Bytes& body) {
     std::size_t at = 0;
     while (at < file.size()) {
-        if (!isBlockTagAt(file, at))
-            return fail(error, "no block tag 0x76xx at offset " + std::to_string(at));
-        auto end = findBlockEnd(file, at + 2);
-        if (!end) {
-            std::size_t marker = at + 2;
-            while (marker + 4 <= file.size() && !isEndMarkerAt(file, marker)) ++marker;
-            if (marker + 4 > file.size())
-                return fail(error,
-                            "the block at offset " + std::to_string(at) + " has no end marker");
-            return fail(error, "no block tag 0x76xx at offset " + std::to_string(marker + 4));
+        const std::size_t marker =
+            file.size() - at >= 2 ? findBlockEnd(file, at + 2) : kNoOffset;
+        if (marker == kNoOffset) {
+            // A last block without its end marker: the record claims one byte
+            // more than follows, so that it ends with the file, unclosed.
+            const std::size_t rest = file.size() - at;
+            const std::size_t tagBytes = std::min<std::size_t>(rest, 2);
+            appendRecord(body, static_cast<std::uint32_t>(rest + 1), file.data() + at, tagBytes,
+                         file.data() + at + tagBytes, rest - tagBytes);
+            return;
         }
-        std::uint16_t tag = static_cast<std::uint16_t>(file[at] << 8 | file[at + 1]);
-        appendRecord(body, tag, file.data() + at + 2, *end - (at + 2));
-        at = *end + 4;
+        appendRecord(body, static_cast<std::uint32_t>(marker - at), file.data() + at, 2,
+                     file.data() + at + 2, marker - (at + 2));
+        at = marker + kBlockEndMarker.size();
     }
-    return true;
 }
 
 bool appendCardImage(const Bytes& file, Bytes& body, std::string* error) {
-    if (file.size() < 6 || file[0] != 0x76 || file[1] != 0x06)
-        return fail(error, "a card file starts with 0x76 0x06 and ends with 4 closing bytes");
-    body.insert(body.end(), file.begin() + 2, file.end() - 4);
+    const bool closed =
+        file.size() >= 4 && std::equal(kBlockEndMarker.begin(), kBlockEndMarker.end(), file.end() - 4);
+    if (file.size() < 7 || file[0] != 0x76 || file[1] != 0x06 || !closed)
+        return fail(error, "a card file is 0x76 0x06, a card image and 0x76 0xFF 0x76 0xFF");
+    const Bytes data = encodingChainPreimage(file.data() + 2, file.size() - 6);
+    body.insert(body.end(), data.begin(), data.end());
     return true;
 }
 
-std::uint8_t permute(std::uint8_t x, bool toPlain) {
+std::uint8_t moveBits(std::uint8_t x, const std::array<int, 8>& source, bool inverse) {
     std::uint8_t out = 0;
     for (int i = 0; i < 8; ++i) {
-        int from = toPlain ? kPlainBitSource[i] : i;
-        int to = toPlain ? i : kPlainBitSource[i];
+        const int from = inverse ? i : source[i];
+        const int to = inverse ? source[i] : i;
         if (x >> from & 1) out = static_cast<std::uint8_t>(out | 1 << to);
     }
     return out;
@@ -127,11 +116,16 @@ bool isCardFileName(std::string_view fileName) {
 std::optional<Bytes> securePlainBody(std::string_view fileName, const Bytes& plainKeyFile,
                                      std::string* error) {
     Bytes body;
-    appendRecord(body, kNameRecordTag, reinterpret_cast<const std::uint8_t*>(fileName.data()),
-                 fileName.size());
-    bool ok = isCardFileName(fileName) ? appendCardImage(plainKeyFile, body, error)
-                                       : appendVehicleUnitRecords(plainKeyFile, body, error);
-    if (!ok) return std::nullopt;
+    // The name record's data is read past, never encoded.
+    appendBigEndian32(body, static_cast<std::uint32_t>(fileName.size() + 2));
+    body.push_back(static_cast<std::uint8_t>(kNameRecordTag >> 8));
+    body.push_back(static_cast<std::uint8_t>(kNameRecordTag & 0xFF));
+    body.insert(body.end(), fileName.begin(), fileName.end());
+    if (!isCardFileName(fileName)) {
+        appendVehicleUnitRecords(plainKeyFile, body);
+    } else if (!appendCardImage(plainKeyFile, body, error)) {
+        return std::nullopt;
+    }
     return body;
 }
 
@@ -146,12 +140,25 @@ std::optional<Bytes> secureForm(std::string_view fileName, const Bytes& plainKey
     return out;
 }
 
+Bytes encodingChainPreimage(const std::uint8_t* wanted, std::size_t size) {
+    Bytes out;
+    out.reserve(size);
+    std::uint8_t chain = kEncodeChainStart;
+    for (std::size_t i = 0; i < size; ++i) {
+        // written = bits of (p ^ chain) moved; the chain carries p.
+        const std::uint8_t p = static_cast<std::uint8_t>(moveBits(wanted[i], kWrittenBitSource, true) ^ chain);
+        chain = p;
+        out.push_back(p);
+    }
+    return out;
+}
+
 Bytes scrambleSecureBody(const Bytes& plainBody) {
     Bytes out;
     out.reserve(plainBody.size());
     std::uint8_t chain = kSecureChainStart;
     for (std::uint8_t p : plainBody) {
-        std::uint8_t c = static_cast<std::uint8_t>(permute(p, false) ^ chain);
+        std::uint8_t c = static_cast<std::uint8_t>(moveBits(p, kPlainBitSource, true) ^ chain);
         chain = c;
         out.push_back(c);
     }
@@ -165,7 +172,7 @@ Bytes unscrambleSecureBody(const Bytes& scrambledBody) {
     for (std::uint8_t c : scrambledBody) {
         std::uint8_t x = static_cast<std::uint8_t>(c ^ chain);
         chain = c;
-        out.push_back(permute(x, true));
+        out.push_back(moveBits(x, kPlainBitSource, false));
     }
     return out;
 }

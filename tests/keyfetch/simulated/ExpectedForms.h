@@ -1,7 +1,6 @@
 #pragma once
 // What KeyFetch must file for a key file, worked out here from the rules of
-// the system (names, EU layouts, the secure PC-side form) and not by calling
-// KeyFetch's own code.
+// the system (names, EU layouts) and not by calling KeyFetch's own code.
 #include <cctype>
 #include <cstdio>
 #include <optional>
@@ -31,7 +30,8 @@ inline Bytes cardImageOfKeyFile(const Bytes& f) {
     return Bytes(f.begin() + 2, f.end() - 4);
 }
 
-// The blocks of a vehicle unit's key file: tag, data up to the end marker.
+// The blocks of a vehicle unit's key file: tag, data up to the end marker
+// (the last one of a run of 76 FF pairs: data may end in 76 FF).
 inline std::vector<KeyBlock> keyBlocks(const Bytes& f) {
     std::vector<KeyBlock> out;
     std::size_t p = 0;
@@ -44,8 +44,10 @@ inline std::vector<KeyBlock> keyBlocks(const Bytes& f) {
         const auto m = std::search(f.begin() + static_cast<long>(p + 2), f.end(),
                                    kEndMarker.begin(), kEndMarker.end());
         if (m == f.end()) break;
-        const auto end = static_cast<std::size_t>(m - f.begin());
-        out.push_back({tag, Bytes(f.begin() + static_cast<long>(p + 2), m), end + 4 == f.size()});
+        auto end = static_cast<std::size_t>(m - f.begin());
+        while (end + 6 <= f.size() && f[end + 4] == 0x76 && f[end + 5] == 0xFF) end += 2;
+        out.push_back({tag, Bytes(f.begin() + static_cast<long>(p + 2), f.begin() + static_cast<long>(end)),
+                       end + 4 == f.size()});
         p = end + 4;
     }
     return out;
@@ -59,26 +61,6 @@ inline Bytes euVehicleUnit(const std::vector<KeyBlock>& blocks) {
         out.push_back(static_cast<std::uint8_t>(b.tag >> 8));
         out.push_back(static_cast<std::uint8_t>(b.tag));
         append(out, b.data);
-    }
-    return out;
-}
-
-// The secure form as KeyFetch turns it into the PC-side form: the first
-// record's tag (0x7600), each block's tag, PC-encoded data and end marker; a
-// card: 0x76 0x06, the PC-encoded image, end marker.
-inline Bytes pcSideForm(const Bytes& keyFile) {
-    if (isCardKeyFile(keyFile)) {
-        Bytes out = {0x76, 0x06};
-        append(out, pcEncode(cardImageOfKeyFile(keyFile)));
-        append(out, kEndMarker);
-        return out;
-    }
-    Bytes out = {0x76, 0x00};
-    for (const auto& b : keyBlocks(keyFile)) {
-        out.push_back(static_cast<std::uint8_t>(b.tag >> 8));
-        out.push_back(static_cast<std::uint8_t>(b.tag));
-        append(out, pcEncode(b.data));
-        append(out, kEndMarker);
     }
     return out;
 }

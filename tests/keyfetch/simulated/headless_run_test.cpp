@@ -4,44 +4,13 @@
 
 #include <thread>
 
-#include "SimulatedRig.h"
-#include "oltrex/keyfetch/console/HeadlessRun.h"
+#include "ConsoleRun.h"
 #include "oltrex/testdata/DemoKey.h"
 
 using namespace kftest;
 using namespace oltrex::console;
 
-namespace {
-
-struct Outcome {
-    int status;
-    std::string output;
-};
-
-Outcome runConsole(SimulatedRig& rig, ConsoleOptions options, int stopFd = -1) {
-    char* text = nullptr;
-    std::size_t size = 0;
-    std::FILE* out = ::open_memstream(&text, &size);
-    HeadlessEnvironment env{rig.key, rig.settings, rig.clock, rig.work, out,
-                            false,   100,          stopFd,    {}};
-    const int status = runHeadless(options, env);
-    std::fclose(out);
-    Outcome o{status, std::string(text, size)};
-    std::free(text);
-    return o;
-}
-
-ConsoleOptions downloadOptions() {
-    ConsoleOptions o;
-    o.headless = true;
-    o.start = true;
-    o.makeEuFile = true;
-    o.tickMs = 1;
-    o.display = DisplayStyle::Lines;
-    return o;
-}
-
-}  // namespace
+using Outcome = ConsoleOutcome;
 
 TEST(HeadlessRun, downloadsTheDemoKeyAndEndsWithStatusZero) {
     SimulatedRig rig;
