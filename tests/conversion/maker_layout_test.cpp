@@ -252,6 +252,21 @@ TEST_F(MakerLayout, CardImageIsStoredUnchangedAfterTheHeaderRecord) {
     EXPECT_EQ(filedName(), "C_MUSTERMANN_ERIKA_2022-03-23_13-01-32.dlc");
 }
 
+TEST_F(MakerLayout, ACardImageEndingInsideItsLastRecordIsTakenWhole) {
+    Bytes image = driverImage();
+    image.insert(image.end(), {0x05, 0x06, 0x00, 0x04, 0x61, 1, 2, 3});  // 1121 announced, 3 follow
+    auto context = makeContext();
+    const std::string name = "C_DF00000012345600_623B1A2C";
+    writeFile(folders.work / name, keyCard(image));
+    path = (folders.work / name).string();
+    ASSERT_EQ(buildContainer(*context, path, name, 120), 0);
+    EXPECT_EQ(context->untaken, "");
+    auto opened = openContainer(readFile(path));
+    ASSERT_TRUE(opened.has_value());
+    EXPECT_EQ(opened->content, image);
+    EXPECT_EQ(filedName(), "C_MUSTERMANN_ERIKA_2022-03-23_13-01-32.dlc");
+}
+
 TEST_F(MakerLayout, CardWithoutActivityRecordKeepsTheLocalHeaderTime) {
     clock.set({2023, 7, 1, 10, 20, 30, 0});
     ASSERT_EQ(run("C_DF00000012345600_623B1A2C", keyCard(driverImage(false)), "C_DF00000012345600_623B1A2C"), 0);

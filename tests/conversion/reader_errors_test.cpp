@@ -99,6 +99,20 @@ TEST(ReaderErrors, ABlockWithATagTheMakerNeverWritesIsRefused) {
     EXPECT_EQ(plainErrorOf(plain), ReadError::UnknownBlockTag);
 }
 
+TEST(ReaderErrors, ACardImageWhoseLastRecordOrHeaderIsCutIsReadWithAWarning) {
+    Bytes image{0x05, 0x20, 0x00, 0x00, 0x03, 7, 8, 9};
+    for (const Bytes& tail : {Bytes{0x05, 0x04, 0x00, 0x00, 0x09, 1, 2}, Bytes{0x05, 0x04}}) {
+        Bytes cut = image;
+        cut.insert(cut.end(), tail.begin(), tail.end());
+        const auto result = dlc::readContainer(sealContainer(joined({headerRecord(headerBlock(5, 1)), cut})));
+        ASSERT_TRUE(result.ok()) << result.message;
+        EXPECT_EQ(result.value.cardRecords.size(), 1u);
+        ASSERT_EQ(result.value.warnings.size(), 1u);
+        EXPECT_NE(result.value.warnings[0].find("image offset 8"), std::string::npos) << result.value.warnings[0];
+        EXPECT_EQ(dlc::euDownloadFile(result.value), cut);
+    }
+}
+
 TEST(ReaderErrors, ATruncatedCardRecordIsNamed) {
     Bytes image{0x05, 0x20, 0x00, 0x00, 0x8F};
     const Bytes data = filled(100, 1);  // 143 announced

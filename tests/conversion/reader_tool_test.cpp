@@ -79,6 +79,25 @@ TEST_F(ReaderToolTest, AValidContainerIsListedAndItsEuFileWritten) {
     EXPECT_EQ(text(eu), expected);
 }
 
+TEST_F(ReaderToolTest, ACardImageEndingInsideItsLastRecordIsShownWithAWarningAndWrittenAsFiled) {
+    Bytes image{0x05, 0x01, 0x00, 0x00, 0x0A};
+    const Bytes application = filled(10, 1);
+    image.insert(image.end(), application.begin(), application.end());
+    const Bytes cut{0x05, 0x04, 0x00, 0x35, 0xD4, 1, 2, 3};  // 13780 announced, 3 follow
+    image.insert(image.end(), cut.begin(), cut.end());
+    const fs::path dlc = write("card.dlc", sealContainer(joined({headerRecord(headerBlock(5, 1)), image})));
+    const fs::path eu = dir_ / "card.DDD";
+    ASSERT_EQ(run("--eu " + quoted(eu) + " " + quoted(dlc)), 0) << err_;
+    EXPECT_NE(out_.find("card: 23 bytes, 1 records"), std::string::npos) << out_;
+    EXPECT_NE(out_.find("warning: card record 0x0504 at image offset 15 claims 13780 data bytes, 3 follow: the "
+                        "image ends inside its last record"),
+              std::string::npos)
+        << out_;
+    EXPECT_EQ(text(eu), text(write("expected", image)));
+    ASSERT_EQ(run("--quiet " + quoted(dlc)), 0);
+    EXPECT_NE(err_.find("warning: card record 0x0504"), std::string::npos) << err_;
+}
+
 TEST_F(ReaderToolTest, AnExistingEuFileIsNeverOverwritten) {
     const fs::path dlc = write("vu.dlc", sealContainer(joined({headerRecord(headerBlock(5, 1)),
                                                                vehicleUnitBlocks({{0x7601, filled(10, 1)}})})));

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "KeyFetchFakes.h"
+#include "oltrex/conversion/ContainerMaker.h"
 #include "oltrex/keyfetch/ContainerStore.h"
 
 using namespace kftest;
@@ -26,11 +27,15 @@ class ContainerStoreTest : public ::testing::Test {
     std::vector<int> modes;
     std::function<int(ConversionContext&, std::string&)> makerOverride;
 
+    oltrex::MemorySettings settings;
+
     oltrex::ContextOptions options(bool usable = true) {
         oltrex::ContextOptions o;
         static const oltrex::CipherEntryPoints incomplete{};
         o.cipherTable = usable ? &idleCipherTable() : &incomplete;
         o.workFolder = work.path();
+        settings.set(oltrex::kTachographSettingsPath, "ContainerPath", containers.path().string());
+        o.settings = &settings;
         return o;
     }
 
@@ -59,8 +64,10 @@ class ContainerStoreTest : public ::testing::Test {
         writeBytes(filed, content);
         fs::remove(path);
         path = filed;
+        context.untaken = untaken;
         return 0;
     }
+    std::string untaken;  // what the fake maker reports it could not take
 
     oltrex::ContainerStore store(bool usable = true) {
         return oltrex::ContainerStore(
@@ -280,4 +287,85 @@ TEST_F(ContainerStoreTest, neverRunsTwoContainerRunsAtOnce) {
     a.join();
     b.join();
     EXPECT_FALSE(overlapped);
+}
+
+// ---- Files the maker cannot take whole ---------------------------------------
+
+namespace {
+
+class NotWholeTest : public ContainerStoreTest {
+  protected:
+    const Bytes raw = bytesOf({0x76, 0x01, 1, 2, 3});  // as the key gave it
+    fs::path kept = containers / oltrex::kKeptFilesFolder / "V_AB_623B1A2C";
+
+    FilingRequest notWhole(bool makeEu = false) {
+        untaken = "the block 0x7601 at offset 0 has no end marker";
+        FilingRequest r = request(vehicleFile({0x7601}), makeEu);
+        writeBytes(work / "V_AB_623B1A2C.key", raw);
+        r.rawPath = (work / "V_AB_623B1A2C.key").string();
+        return r;
+    }
+};
+
+}  // namespace
+
+TEST_F(NotWholeTest, filesWhatCanBeFiledKeepsTheKeyFileAndOnlyThenDeletesIt) {
+    TraceRecorder trace;
+    bool keptAtDelete = false;
+    key.onDelete = [&](const std::string&) { keptAtDelete = readBytes(kept) == raw; };
+    auto s = store();
+    const auto result = s.fileDownloadedFile(notWhole(true));
+    EXPECT_TRUE(result.filed());
+    EXPECT_FALSE(result.whole());
+    EXPECT_EQ(result.untaken, "the block 0x7601 at offset 0 has no end marker");
+    EXPECT_EQ(result.keptPath, kept.string());
+    EXPECT_FALSE(result.euPath.empty());
+    EXPECT_TRUE(keptAtDelete);
+    EXPECT_TRUE(key.files.empty());
+    EXPECT_TRUE(trace.contains("V_AB_623B1A2C: not all of it could be filed (the block 0x7601 at offset 0 has no "
+                               "end marker); the key file is kept as " +
+                               kept.string() + "\r\n"));
+}
+
+TEST_F(NotWholeTest, keepsAFileWithNothingToFileAfterOneRunOfTheMaker) {
+    makerOverride = [](ConversionContext& c, std::string&) {
+        c.untaken = "the file holds no vehicle-unit block with data and no card image";
+        return oltrex::kContainerNothingToFile;
+    };
+    FilingRequest r = request(bytesOf({1, 2, 3}));
+    writeBytes(work / "raw", raw);
+    r.rawPath = (work / "raw").string();
+    auto s = store();
+    const auto result = s.fileDownloadedFile(r);
+    EXPECT_EQ(makerCalls, 1);
+    EXPECT_FALSE(result.filed());
+    EXPECT_EQ(readBytes(result.keptPath), raw);
+    EXPECT_TRUE(result.deleteCalled);
+    EXPECT_TRUE(key.files.empty());
+}
+
+TEST_F(NotWholeTest, numbersAKeptFileWhoseNameIsTaken) {
+    fs::create_directories(kept.parent_path());
+    writeBytes(kept, bytesOf({9}));
+    auto s = store();
+    const auto result = s.fileDownloadedFile(notWhole());
+    EXPECT_EQ(result.keptPath, (containers / oltrex::kKeptFilesFolder / "V_AB_623B1A2C[1]").string());
+    EXPECT_EQ(readBytes(kept), bytesOf({9}));
+    EXPECT_EQ(readBytes(result.keptPath), raw);
+}
+
+TEST_F(NotWholeTest, leavesTheFileOnTheKeyWhenItCannotBeKept) {
+    writeBytes(containers / oltrex::kKeptFilesFolder, bytesOf({1}));  // a file where the folder belongs
+    auto s = store();
+    const auto result = s.fileDownloadedFile(notWhole());
+    EXPECT_TRUE(result.filed());
+    EXPECT_FALSE(result.kept());
+    EXPECT_FALSE(result.deleteCalled);
+    EXPECT_EQ(key.files.size(), 1u);
+
+    auto noCopy = notWhole();
+    noCopy.rawPath.clear();
+    fs::remove(containers / oltrex::kKeptFilesFolder);
+    EXPECT_FALSE(s.fileDownloadedFile(noCopy).deleteCalled);
+    EXPECT_EQ(key.files.size(), 1u);
 }

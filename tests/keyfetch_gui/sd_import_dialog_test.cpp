@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "../sdimport/PlainKeyNames.h"
 #include "GuiTestKit.h"
 #include "KeyTool.h"
 #include "oltrex/keyfetch/gui/DlgDrives.h"
@@ -171,4 +172,14 @@ TEST_F(SdImportDialog, TheButtonDoesNothingWhileADownloadRuns) {
     dlg->onSdCard();  // even when reached past the disabled button
     EXPECT_FALSE(dlg->lastImport().has_value());
     EXPECT_TRUE(filesIn(bench.containers).empty());
+}
+
+TEST_F(SdImportDialog, TheKeyToolsCardFilesGiveTheNamesOfAPlainKeysDownload) {
+    writeCardFiles(removableCard({}), {});  // the whole demo set
+    SeenMessage seen;
+    expectMessage(seen);
+    clickSd();
+    ASSERT_TRUE(seen.shown);
+    EXPECT_EQ(seen.text, "Es wurden 12 Container erfolgreich erstellt.");
+    EXPECT_EQ(sdtest::namesWithoutTime(bench.containers), sdtest::plainKeyNamesWithoutTime());
 }

@@ -6,7 +6,9 @@
 
 #include "KeyTool.h"
 #include "SdCardFiles.h"
+#include "PlainKeyNames.h"
 #include "SdImportKit.h"
+#include "oltrex/dlcreader/ContainerReader.h"
 
 using namespace sdtest;
 using namespace oltrex;
@@ -62,10 +64,18 @@ TEST_F(KeyToolCardFiles, WithoutNamesTheWholeDemoSetIsWrittenAndImported) {
     request.makeEuFile = true;
     SdImportResult result = bench.import().run(request, chooser);
     EXPECT_EQ(result.containers(), 12);
-    // Every file became a container of its own (card containers of re-encoded
-    // card files carry the maker's short names).
+    // Every file became a container of its own, named as a plain key's
+    // download names it, which the container reader opens.
     EXPECT_EQ(filesIn(bench.containers).size(), 12u);
     EXPECT_EQ(filesIn(bench.containers / "EU").size(), 12u);
+    EXPECT_EQ(namesWithoutTime(bench.containers), plainKeyNamesWithoutTime());
+    for (const auto& name : filesIn(bench.containers)) {
+        EXPECT_TRUE(name.rfind("V_", 0) == 0 || name.rfind("S_", 0) == 0 || name.rfind("C_", 0) == 0) << name;
+        const auto read = oltrex::dlc::readContainerFile(bench.containers / name);
+        EXPECT_TRUE(read.ok()) << name << ": " << read.message;
+        EXPECT_TRUE(read.value.warnings.empty()) << name;
+    }
+    EXPECT_FALSE(fs::exists(bench.containers / kKeptFilesFolder));
 }
 
 TEST_F(KeyToolCardFiles, NeverReplacesAFileOnTheCard) {

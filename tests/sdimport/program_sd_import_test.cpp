@@ -6,7 +6,12 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <sstream>
+
+#include "KeyTool.h"
+#include "PlainKeyNames.h"
 #include "SdImportKit.h"
+#include "oltrex/dlcreader/ContainerReader.h"
 #include "oltrex/platform/Folders.h"
 #include "oltrex/simkey/KeyFolder.h"
 
@@ -84,4 +89,34 @@ TEST_F(ProgramSdImportTest, AnEmptyCardEndsWithTheErrorText) {
     const ProgramRun run = import();
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.output, "Es wurden keine verwertbaren Dateien gefunden.\n");
+}
+
+TEST_F(ProgramSdImportTest, TheKeyToolsCardFilesGiveTheNamesOfAPlainKeysDownload) {
+    if (!fs::exists(cipherLibraryPath())) GTEST_SKIP() << "libhime.so not built";
+    std::ostringstream out, err;
+    ASSERT_EQ(oltrex::keytool::runKeyTool({"sdcard", (root / "card").string()}, out, err), 0) << err.str();
+    const ProgramRun run = import("--make-eu");
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(run.output, "Es wurden 12 Container erfolgreich erstellt.\n");
+    EXPECT_EQ(namesWithoutTime(root / "containers"), plainKeyNamesWithoutTime());
+    for (const auto& name : filesIn(root / "containers", ".dlc")) {
+        const auto read = oltrex::dlc::readContainerFile(root / "containers" / name);
+        EXPECT_TRUE(read.ok()) << name << ": " << read.message;
+    }
+    EXPECT_EQ(filesIn(root / "containers" / "EU").size(), 12u);
+}
+
+TEST_F(ProgramSdImportTest, ACardFileThatCannotBeFiledWholeIsKeptAndNamed) {
+    Bytes cut = vehicleUnitFile({0x7602, 0x7603});
+    cut.resize(cut.size() - 3);
+    writeBytes(root / "card" / "a.dlb", cardSecureForm("a.dlb", cut));
+    const ProgramRun run = import();
+    EXPECT_EQ(run.status, 4) << run.output;
+    const fs::path kept = root / "containers" / "Unvollstaendig" / "a.dlb";
+    EXPECT_NE(run.output.find("a.dlb: not all of it could be filed (the block 0x7603 at offset"), std::string::npos)
+        << run.output;
+    EXPECT_NE(run.output.find("the card file is kept as " + kept.string()), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("Es wurden keine verwertbaren Dateien gefunden."), std::string::npos) << run.output;
+    EXPECT_EQ(readBytes(kept), readBytes(root / "card" / "a.dlb"));
+    EXPECT_EQ(filesIn(root / "containers", ".dlc").size(), 1u);  // the whole first block
 }

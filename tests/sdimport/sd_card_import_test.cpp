@@ -185,6 +185,9 @@ TEST_F(SdCardImportTest, FilesThatGiveNoContainerAreNotReportedAsContainers) {
         }
     }
     EXPECT_EQ(filesIn(bench.containers, ".dlc").size(), 1u);
+    // What holds data but no tachograph file is kept as the card holds it.
+    EXPECT_EQ(result.kept(), 1);
+    EXPECT_EQ(readBytes(bench.containers / kKeptFilesFolder / "noise.2.dlb"), filler(300, 9));
 }
 
 TEST_F(SdCardImportTest, WithoutItsWorkFolderTheImportReportsNothingFound) {

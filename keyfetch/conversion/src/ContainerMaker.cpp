@@ -112,7 +112,7 @@ public:
             result_.nothingTaken = true;
             result_.untaken = std::string(scan.card ? "the card image holds no card record"
                                                     : "the file holds no vehicle-unit block with data and no card image") +
-                              (result_.untaken.empty() ? std::string() : " (" + result_.untaken + ")");
+                              (result_.untaken.empty() ? std::string() : "; " + result_.untaken);
         }
         return std::move(result_);
     }
