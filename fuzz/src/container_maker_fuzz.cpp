@@ -2,7 +2,8 @@
 // the real cipher library (libhime.so beside this program). A run that
 // reports success has filed one complete file inside its folder, and in
 // container mode the container opens with the reader and holds the blocks
-// the file's block walk finds; a run that fails has filed nothing.
+// the shared block scan finds; a run that fails has filed nothing, and one
+// with nothing to file says why.
 #include <map>
 #include <memory>
 #include <string>
@@ -12,7 +13,7 @@
 #include "oltrex/conversion/ContainerMaker.h"
 #include "oltrex/conversion/ConversionContext.h"
 #include "oltrex/dlcreader/ContainerReader.h"
-#include "oltrex/keyfetch/Classification.h"
+#include "oltrex/blockscan/BlockScan.h"
 #include "oltrex/keyfetch/KeyDirectory.h"
 #include "oltrex/platform/Settings.h"
 
@@ -116,6 +117,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const fs::path folder = mode == 1 ? containers / "EU" : containers;
     const fs::path other = mode == 1 ? containers : containers / "EU";
     OLTREX_FUZZ_CHECK(filesIn(other).empty(), "a file was filed in the folder of the other mode");
+    if (result == kContainerNothingToFile)
+        OLTREX_FUZZ_CHECK(!context.untaken.empty(), "nothing to file, and no reason given");
     if (result != kContainerOk) {
         OLTREX_FUZZ_CHECK(path == local.string(), "a failed run changed the path");
         OLTREX_FUZZ_CHECK(filesIn(folder).empty(),
@@ -151,10 +154,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (opened.ok() && opened.value.kind == dlc::ContentKind::VehicleUnit) {
         OLTREX_FUZZ_CHECK(opened.value.header.installationClass == (beh ? 10 : 5),
                           "wrong installation class");
-        // The blocks of the classification's walk, those with data, in order.
-        std::vector<Block> expected;
-        for (const Block& b : scanBlocks(file)) {
-            if (b.length > 0) expected.push_back(b);
+        // The blocks of the shared block scan, those with data, in order.
+        std::vector<ScannedBlock> expected;
+        for (const ScannedBlock& b : scanKeyFile(file).blocks) {
+            if (b.dataLength > 0) expected.push_back(b);
         }
         OLTREX_FUZZ_CHECK(opened.value.blocks.size() >= expected.size(),
                           "the container holds fewer blocks than the file");
@@ -163,7 +166,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const auto begin = file.begin() + static_cast<long>(expected[i].tagOffset + 2);
             OLTREX_FUZZ_CHECK(
                 got.tag == expected[i].tag &&
-                    Bytes(begin, begin + static_cast<long>(expected[i].length)) == got.data,
+                    Bytes(begin, begin + static_cast<long>(expected[i].dataLength)) == got.data,
                 "block " + std::to_string(i) + " differs from the file's block");
         }
     }

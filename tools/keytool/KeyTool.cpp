@@ -42,6 +42,8 @@ Commands:
   import <key> <file>...      EU download files (.DDD, .TGD) into the key's form; a file
                               that does not walk to its exact end is refused
   export <key> <name> <file>  a key file written out as an EU download file
+  sdcard <folder> [NAME...]   the demo set's tachograph files as an Oltrex-Funke leaves
+                              them on its SD card (secure form; see docs/simulated-key.md)
   list <key>                  the key's identity and files
   help                        this text
 
