@@ -36,9 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         OLTREX_FUZZ_CHECK(
             std::equal(kEndMarker, kEndMarker + 4, original.begin() + static_cast<long>(markerAt)),
             "a block does not end at an end marker");
-        OLTREX_FUZZ_CHECK(markerAt + 6 > size || original[markerAt + 4] != 0x76 ||
-                              original[markerAt + 5] != 0xFF,
-                          "a block ends before the last marker of its run of 76 FF pairs");
+        OLTREX_FUZZ_CHECK(
+            markerAt + 6 > size || original[markerAt + 4] != 0x76 || original[markerAt + 5] != 0xFF,
+            "a block ends before the last marker of its run of 76 FF pairs");
         const auto dataBegin = original.begin() + static_cast<long>(b.tagOffset + 2);
         const auto first = std::search(dataBegin, dataBegin + static_cast<long>(b.dataLength) + 4,
                                        kEndMarker, kEndMarker + 4);
@@ -57,7 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const bool leadingFirstRecord = size >= 2 && original[0] == 0x76 && original[1] == 0x00;
         covered += scan.skippedBytes + (leadingFirstRecord ? 2 : 0) +
                    (scan.openBlock == kNoOffset ? 0 : size - scan.openBlock);
-        OLTREX_FUZZ_CHECK(covered == size, "bytes of the file are neither in a block nor counted as skipped");
+        OLTREX_FUZZ_CHECK(covered == size,
+                          "bytes of the file are neither in a block nor counted as skipped");
     }
     const bool cardFile = scan.card;
 
@@ -81,8 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     OLTREX_FUZZ_CHECK(changed == rewritten,
                       "the rewritten flag does not tell whether bytes changed");
-    if (!cardImage.empty())
-        OLTREX_FUZZ_CHECK(cardFile, "a card image from a file that is no card");
+    if (!cardImage.empty()) OLTREX_FUZZ_CHECK(cardFile, "a card image from a file that is no card");
 
     (void)cardTestScore(original);
     return 0;

@@ -10,10 +10,10 @@
 #include <tuple>
 
 #include "FuzzSupport.h"
+#include "oltrex/blockscan/BlockScan.h"
 #include "oltrex/conversion/ContainerMaker.h"
 #include "oltrex/conversion/ConversionContext.h"
 #include "oltrex/dlcreader/ContainerReader.h"
-#include "oltrex/blockscan/BlockScan.h"
 #include "oltrex/keyfetch/KeyDirectory.h"
 #include "oltrex/platform/Settings.h"
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <system_error>
 
-#include "oltrex/conversion/CardConverter.h"
 #include "oltrex/blockscan/BlockScan.h"
+#include "oltrex/conversion/CardConverter.h"
 #include "oltrex/platform/SafeFile.h"
 #include "oltrex/platform/Trace.h"
 
@@ -49,8 +49,9 @@ char classifyBytes(std::vector<std::uint8_t>& file, std::vector<std::uint8_t>& c
     const KeyFileScan scan = scanKeyFile(file);
     if (scan.card) {
         // A card file is never normalised; its image is tested and converted.
-        const std::vector<std::uint8_t> image(file.begin() + static_cast<std::ptrdiff_t>(scan.imageBegin),
-                                              file.begin() + static_cast<std::ptrdiff_t>(scan.imageEnd));
+        const std::vector<std::uint8_t> image(
+            file.begin() + static_cast<std::ptrdiff_t>(scan.imageBegin),
+            file.begin() + static_cast<std::ptrdiff_t>(scan.imageEnd));
         if (!image.empty() && cardTestScore(image) >= 3) {
             const CTachoConvert converter;
             std::vector<std::uint8_t> output;

@@ -94,7 +94,7 @@ int ContainerStore::makeContainer(ConversionContext& context, std::string& path,
         context.mode = 0;
         if (result == 0 && fileExists(path)) break;
         if (result == kContainerNothingToFile) break;  // the same file gives the same answer
-        if (result == 0) result = -1;  // "success" without a product is no success
+        if (result == 0) result = -1;                  // "success" without a product is no success
         if (attempt + 1 < kAttempts) clock_.sleepMs(kRetryWaitMs);
     }
     removeIfPresent(safetyCopy);
@@ -151,8 +151,8 @@ std::string ContainerStore::keepKeyFile(const FilingRequest& request) const {
     fs::create_directories(folder, ec);
     // The subfolder's own entry must survive a crash as well as the file in it.
     if (!syncFolder(parent, ec)) {
-        tracef("the key file %s cannot be kept in %s: %s\r\n", request.keyName.c_str(), folder.c_str(),
-               ec.message().c_str());
+        tracef("the key file %s cannot be kept in %s: %s\r\n", request.keyName.c_str(),
+               folder.c_str(), ec.message().c_str());
         return {};
     }
     std::string name = request.keyName;

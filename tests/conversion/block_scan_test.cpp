@@ -1,12 +1,12 @@
 // The block scan that the container maker, the classification, the EU file of
 // a key file, the key's secure form and the key tool share.
-#include "oltrex/blockscan/BlockScan.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <initializer_list>
 #include <vector>
+
+#include "oltrex/blockscan/BlockScan.h"
 
 namespace {
 
@@ -19,7 +19,9 @@ Bytes bytesOf(std::initializer_list<int> values) {
     return out;
 }
 
-void append(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
+void append(Bytes& out, const Bytes& more) {
+    out.insert(out.end(), more.begin(), more.end());
+}
 
 // Data bytes below 0x70 never form a tag or an end marker by chance.
 Bytes filler(std::size_t n) {

@@ -1,6 +1,6 @@
 // A key file whose name starts with a dot and whose content names nothing (a
-// card image without identification) is filed under its short name: that name must not make the container, or the
-// EU file, a hidden file (".x", or ".DDD" with no name at all).
+// card image without identification) is filed under its short name: that name must not make the
+// container, or the EU file, a hidden file (".x", or ".DDD" with no name at all).
 #include <gtest/gtest.h>
 
 #include "maker_support.h"

@@ -322,9 +322,10 @@ TEST_F(NotWholeTest, filesWhatCanBeFiledKeepsTheKeyFileAndOnlyThenDeletesIt) {
     EXPECT_FALSE(result.euPath.empty());
     EXPECT_TRUE(keptAtDelete);
     EXPECT_TRUE(key.files.empty());
-    EXPECT_TRUE(trace.contains("V_AB_623B1A2C: not all of it could be filed (the block 0x7601 at offset 0 has no "
-                               "end marker); the key file is kept as " +
-                               kept.string() + "\r\n"));
+    EXPECT_TRUE(trace.contains(
+        "V_AB_623B1A2C: not all of it could be filed (the block 0x7601 at offset 0 has no "
+        "end marker); the key file is kept as " +
+        kept.string() + "\r\n"));
 }
 
 TEST_F(NotWholeTest, keepsAFileWithNothingToFileAfterOneRunOfTheMaker) {
@@ -349,13 +350,15 @@ TEST_F(NotWholeTest, numbersAKeptFileWhoseNameIsTaken) {
     writeBytes(kept, bytesOf({9}));
     auto s = store();
     const auto result = s.fileDownloadedFile(notWhole());
-    EXPECT_EQ(result.keptPath, (containers / oltrex::kKeptFilesFolder / "V_AB_623B1A2C[1]").string());
+    EXPECT_EQ(result.keptPath,
+              (containers / oltrex::kKeptFilesFolder / "V_AB_623B1A2C[1]").string());
     EXPECT_EQ(readBytes(kept), bytesOf({9}));
     EXPECT_EQ(readBytes(result.keptPath), raw);
 }
 
 TEST_F(NotWholeTest, leavesTheFileOnTheKeyWhenItCannotBeKept) {
-    writeBytes(containers / oltrex::kKeptFilesFolder, bytesOf({1}));  // a file where the folder belongs
+    writeBytes(containers / oltrex::kKeptFilesFolder,
+               bytesOf({1}));  // a file where the folder belongs
     auto s = store();
     const auto result = s.fileDownloadedFile(notWhole());
     EXPECT_TRUE(result.filed());

@@ -116,7 +116,8 @@ inline Bytes pcEncode(const Bytes& plain) {
         const std::uint8_t x = p ^ chain;
         chain = p;
         std::uint8_t w = 0;
-        for (int bit = 0; bit < 8; ++bit) w |= static_cast<std::uint8_t>(((x >> from[bit]) & 1) << bit);
+        for (int bit = 0; bit < 8; ++bit)
+            w |= static_cast<std::uint8_t>(((x >> from[bit]) & 1) << bit);
         out.push_back(w);
     }
     return out;

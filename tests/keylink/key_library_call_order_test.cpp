@@ -177,11 +177,13 @@ TEST_F(KeyLibraryCallOrder, SecureReadOfAFileWithoutBlocksGivesItAsARecordCutOff
     auto file = read(kSeven);
     ASSERT_TRUE(file);
     Bytes rest;
-    ASSERT_EQ(splitRecords(decodeSecureBody(*file), 100, &rest), std::vector<Record>{nameRecord(kSeven)});
+    ASSERT_EQ(splitRecords(decodeSecureBody(*file), 100, &rest),
+              std::vector<Record>{nameRecord(kSeven)});
     // Length 8 claims one byte more than follows; the first two bytes stand as its tag.
     ASSERT_EQ(rest.size(), 4u + seven_.size());
     EXPECT_EQ(Bytes(rest.begin(), rest.begin() + 6), bytesOf({0, 0, 0, 8, 0x10, 0x20}));
-    EXPECT_EQ(pcEncode(Bytes(rest.begin() + 6, rest.end())), Bytes(seven_.begin() + 2, seven_.end()));
+    EXPECT_EQ(pcEncode(Bytes(rest.begin() + 6, rest.end())),
+              Bytes(seven_.begin() + 2, seven_.end()));
 }
 
 TEST_F(KeyLibraryCallOrder, SecureReadOfACardFileThatIsNoCardFileFails) {

@@ -174,8 +174,9 @@ TEST(SimKeyForms, ABlockWhoseDataEndsIn76FFIsOneRecordWithAllItsData) {
     append(file, block(0x7602, bytesOf({4})));
     auto body = simkey::securePlainBody("V_X_00000001", file);
     ASSERT_TRUE(body);
-    EXPECT_EQ(reencodedRecords(splitRecords(*body, 10)),
-              (std::vector<Record>{nameRecord("V_X_00000001"), {0x7601, data}, {0x7602, bytesOf({4})}}));
+    EXPECT_EQ(
+        reencodedRecords(splitRecords(*body, 10)),
+        (std::vector<Record>{nameRecord("V_X_00000001"), {0x7601, data}, {0x7602, bytesOf({4})}}));
 }
 
 TEST(SimKeyForms, AnEmptyVehicleUnitFileHasOnlyTheNameRecord) {
@@ -193,7 +194,8 @@ TEST(SimKeyForms, AVehicleUnitFileCutOffInsideABlockEndsInARecordThatClaimsMore)
     ASSERT_TRUE(body);
     Bytes rest;
     const auto records = splitRecords(*body, 10, &rest);
-    EXPECT_EQ(reencodedRecords(records), (std::vector<Record>{nameRecord("V_X"), {0x7601, bytesOf({1})}}));
+    EXPECT_EQ(reencodedRecords(records),
+              (std::vector<Record>{nameRecord("V_X"), {0x7601, bytesOf({1})}}));
     ASSERT_EQ(rest.size(), 4u + 5u);
     EXPECT_EQ(Bytes(rest.begin(), rest.begin() + 6), bytesOf({0, 0, 0, 6, 0x76, 0x02}));
     EXPECT_EQ(pcEncode(Bytes(rest.begin() + 6, rest.end())), bytesOf({7, 8, 9}));
@@ -203,7 +205,8 @@ TEST(SimKeyForms, OnlyCardFilesWithAnImageAndTheirClosingMarkerHaveASecureCardFo
     std::string error;
     EXPECT_FALSE(simkey::secureForm("C_X", bytesOf({0x76, 0x06, 0x76, 0xFF, 0x76}), &error));
     EXPECT_FALSE(error.empty());
-    EXPECT_FALSE(simkey::secureForm("c_X", bytesOf({0x76, 0x07, 1, 0x76, 0xFF, 0x76, 0xFF}), &error));
+    EXPECT_FALSE(
+        simkey::secureForm("c_X", bytesOf({0x76, 0x07, 1, 0x76, 0xFF, 0x76, 0xFF}), &error));
     EXPECT_FALSE(simkey::secureForm("C_X", bytesOf({0x76, 0x06, 0x76, 0xFF, 0x76, 0xFF}), &error))
         << "an empty image would come back as the end marker alone";
     EXPECT_FALSE(simkey::secureForm("C_X", bytesOf({0x76, 0x06, 1, 2, 3, 4, 5}), &error));

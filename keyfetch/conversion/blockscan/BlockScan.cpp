@@ -25,13 +25,16 @@ std::size_t findBlockEnd(std::span<const std::uint8_t> file, std::size_t dataBeg
     }
     if (p == nullptr || p > last) return kNoOffset;
     // Further 76 FF pairs right behind the marker: the marker is the last two pairs of the run.
-    while (p + kMarker + 2 <= base + file.size() && p[kMarker] == 0x76 && p[kMarker + 1] == 0xFF) p += 2;
+    while (p + kMarker + 2 <= base + file.size() && p[kMarker] == 0x76 && p[kMarker + 1] == 0xFF)
+        p += 2;
     return static_cast<std::size_t>(p - base);
 }
 
 KeyFileScan scanKeyFile(std::span<const std::uint8_t> file) {
     KeyFileScan scan;
-    auto tagAt = [&file](std::size_t p) { return static_cast<std::uint16_t>(file[p] << 8 | file[p + 1]); };
+    auto tagAt = [&file](std::size_t p) {
+        return static_cast<std::uint16_t>(file[p] << 8 | file[p + 1]);
+    };
     auto skip = [&scan](std::size_t p, std::size_t n) {
         if (scan.firstSkipped == kNoOffset) scan.firstSkipped = p;
         scan.skippedBytes += n;

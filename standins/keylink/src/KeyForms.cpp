@@ -40,8 +40,7 @@ void appendRecord(Bytes& body, std::uint32_t length, const std::uint8_t* tag, st
 void appendVehicleUnitRecords(const Bytes& file, Bytes& body) {
     std::size_t at = 0;
     while (at < file.size()) {
-        const std::size_t marker =
-            file.size() - at >= 2 ? findBlockEnd(file, at + 2) : kNoOffset;
+        const std::size_t marker = file.size() - at >= 2 ? findBlockEnd(file, at + 2) : kNoOffset;
         if (marker == kNoOffset) {
             // A last block without its end marker: the record claims one byte
             // more than follows, so that it ends with the file, unclosed.
@@ -58,8 +57,8 @@ void appendVehicleUnitRecords(const Bytes& file, Bytes& body) {
 }
 
 bool appendCardImage(const Bytes& file, Bytes& body, std::string* error) {
-    const bool closed =
-        file.size() >= 4 && std::equal(kBlockEndMarker.begin(), kBlockEndMarker.end(), file.end() - 4);
+    const bool closed = file.size() >= 4 &&
+                        std::equal(kBlockEndMarker.begin(), kBlockEndMarker.end(), file.end() - 4);
     if (file.size() < 7 || file[0] != 0x76 || file[1] != 0x06 || !closed)
         return fail(error, "a card file is 0x76 0x06, a card image and 0x76 0xFF 0x76 0xFF");
     const Bytes data = encodingChainPreimage(file.data() + 2, file.size() - 6);
@@ -146,7 +145,8 @@ Bytes encodingChainPreimage(const std::uint8_t* wanted, std::size_t size) {
     std::uint8_t chain = kEncodeChainStart;
     for (std::size_t i = 0; i < size; ++i) {
         // written = bits of (p ^ chain) moved; the chain carries p.
-        const std::uint8_t p = static_cast<std::uint8_t>(moveBits(wanted[i], kWrittenBitSource, true) ^ chain);
+        const std::uint8_t p =
+            static_cast<std::uint8_t>(moveBits(wanted[i], kWrittenBitSource, true) ^ chain);
         chain = p;
         out.push_back(p);
     }

@@ -46,8 +46,9 @@ inline std::vector<KeyBlock> keyBlocks(const Bytes& f) {
         if (m == f.end()) break;
         auto end = static_cast<std::size_t>(m - f.begin());
         while (end + 6 <= f.size() && f[end + 4] == 0x76 && f[end + 5] == 0xFF) end += 2;
-        out.push_back({tag, Bytes(f.begin() + static_cast<long>(p + 2), f.begin() + static_cast<long>(end)),
-                       end + 4 == f.size()});
+        out.push_back(
+            {tag, Bytes(f.begin() + static_cast<long>(p + 2), f.begin() + static_cast<long>(end)),
+             end + 4 == f.size()});
         p = end + 4;
     }
     return out;

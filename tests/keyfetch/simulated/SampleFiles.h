@@ -13,7 +13,7 @@ namespace kftest {
 
 struct SampleKeyFiles {
     std::vector<oltrex::testdata::KeyFile> files;  // one per key name
-    std::map<std::string, Bytes> originals;       // key name -> the sample
+    std::map<std::string, Bytes> originals;        // key name -> the sample
     int refused = 0;                               // samples that are no EU download file
 };
 
@@ -30,7 +30,8 @@ inline SampleKeyFiles sampleKeyFiles() {
     for (const fs::path& path : paths) {
         const Bytes bytes = readBytes(path);
         oltrex::testdata::ImportRefusal refusal;
-        auto imported = oltrex::testdata::importEuFile(bytes, path.filename().string(), 0x622B5715, refusal);
+        auto imported =
+            oltrex::testdata::importEuFile(bytes, path.filename().string(), 0x622B5715, refusal);
         if (!imported) {
             ++out.refused;
             continue;

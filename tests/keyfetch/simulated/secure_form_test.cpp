@@ -35,16 +35,19 @@ Bytes reencodedDownload(const std::string& name, const Bytes& keyFile, bool prot
 // `label` names the file in messages (sample names hold personal values).
 void expectRoundTrip(const std::string& name, const Bytes& keyFile, const std::string& label) {
     Bytes expected;
-    if (oltrex::secureVariantFor(name) == oltrex::SecureVariant::VehicleUnit) expected = {0x76, 0x00};
+    if (oltrex::secureVariantFor(name) == oltrex::SecureVariant::VehicleUnit)
+        expected = {0x76, 0x00};
     append(expected, keyFile);
     for (bool protectedRead : {false, true}) {
         const Bytes got = reencodedDownload(name, keyFile, protectedRead);
-        EXPECT_TRUE(got == expected) << label << (protectedRead ? " (protected)" : "") << ": " << got.size()
-                                     << " bytes for " << expected.size();
+        EXPECT_TRUE(got == expected) << label << (protectedRead ? " (protected)" : "") << ": "
+                                     << got.size() << " bytes for " << expected.size();
     }
 }
 
-void expectRoundTrip(const std::string& name, const Bytes& keyFile) { expectRoundTrip(name, keyFile, name); }
+void expectRoundTrip(const std::string& name, const Bytes& keyFile) {
+    expectRoundTrip(name, keyFile, name);
+}
 
 }  // namespace
 
@@ -59,7 +62,8 @@ TEST(SecureFormRoundTrip, GivesBackEverySampleByteForByte) {
     const SampleKeyFiles samples = sampleKeyFiles();
     if (samples.files.empty()) GTEST_SKIP() << "no sample folder ($OLTREX_SAMPLES)";
     for (std::size_t i = 0; i < samples.files.size(); ++i)
-        expectRoundTrip(samples.files[i].name, samples.files[i].bytes, "sample " + std::to_string(i));
+        expectRoundTrip(samples.files[i].name, samples.files[i].bytes,
+                        "sample " + std::to_string(i));
 }
 
 TEST(SecureFormRoundTrip, GivesBackVehicleUnitFilesThatAreNotWholeAsWell) {
@@ -97,14 +101,16 @@ TEST(SamplesInEveryKeyForm, AreFiledWholeUnderTheSameNamesWithTheirEuFiles) {
     const SampleKeyFiles samples = sampleKeyFiles();
     if (samples.files.empty()) GTEST_SKIP() << "no sample folder ($OLTREX_SAMPLES)";
 
-    std::map<std::string, std::vector<fs::path>> filedByForm;  // firmware -> containers and EU files
+    std::map<std::string, std::vector<fs::path>>
+        filedByForm;  // firmware -> containers and EU files
     for (const char* firmware : {"0110", "0150", "0830", "0850"}) {
         SCOPED_TRACE(std::string("firmware ") + firmware);
         SimulatedRig rig;
         rig.makeKey(samples.files, "OX", firmware);
         const ConsoleOutcome run = runConsole(rig, downloadOptions());
         EXPECT_EQ(run.status, oltrex::console::kExitAllFiled) << run.output;
-        for (const auto& left : rig.keyFileNames()) EXPECT_TRUE(isKeysOwnFile(left)) << "left on the key";
+        for (const auto& left : rig.keyFileNames())
+            EXPECT_TRUE(isKeysOwnFile(left)) << "left on the key";
 
         int compared = 0;
         for (const auto& c : rig.filesIn(rig.containers)) {
@@ -113,7 +119,8 @@ TEST(SamplesInEveryKeyForm, AreFiledWholeUnderTheSameNamesWithTheirEuFiles) {
             EXPECT_TRUE(read.value.warnings.empty());
         }
         for (const auto& f : samples.files) {
-            const std::string expected = expectedContainerName(f.name, f.bytes, {2024, 5, 6, 7, 8, 9, 0}, 110);
+            const std::string expected =
+                expectedContainerName(f.name, f.bytes, {2024, 5, 6, 7, 8, 9, 0}, 110);
             const fs::path container = rig.containers / expected;
             const fs::path eu = rig.containers / "EU" / expectedEuName(expected);
             ASSERT_TRUE(fs::exists(container)) << "a sample has no container under its name";
@@ -121,7 +128,8 @@ TEST(SamplesInEveryKeyForm, AreFiledWholeUnderTheSameNamesWithTheirEuFiles) {
             const Bytes& original = samples.originals.at(f.name);
             const auto read = oltrex::dlc::readContainerFile(container);
             ASSERT_TRUE(read.ok());
-            EXPECT_TRUE(oltrex::dlc::euDownloadFile(read.value) == original) << "the container is not the sample";
+            EXPECT_TRUE(oltrex::dlc::euDownloadFile(read.value) == original)
+                << "the container is not the sample";
             if (!isCardKeyFile(f.bytes) || inTableLayout(original)) {
                 EXPECT_TRUE(readBytes(eu) == original) << "the EU file is not the sample";
                 ++compared;
@@ -131,8 +139,10 @@ TEST(SamplesInEveryKeyForm, AreFiledWholeUnderTheSameNamesWithTheirEuFiles) {
         EXPECT_EQ(rig.filesIn(rig.containers).size(), samples.files.size());
         EXPECT_FALSE(fs::exists(rig.containers / oltrex::kKeptFilesFolder));
         for (const fs::path& folder : {rig.containers, rig.containers / "EU"})
-            for (const fs::path& p : rig.filesIn(folder)) filedByForm[firmware].push_back(fs::relative(p, rig.root.path()));
+            for (const fs::path& p : rig.filesIn(folder))
+                filedByForm[firmware].push_back(fs::relative(p, rig.root.path()));
     }
     for (const auto& [firmware, filed] : filedByForm)
-        EXPECT_TRUE(filed == filedByForm.at("0110")) << "firmware " << firmware << " files under other names";
+        EXPECT_TRUE(filed == filedByForm.at("0110"))
+            << "firmware " << firmware << " files under other names";
 }

@@ -187,7 +187,8 @@ TEST_P(KeyKindDownload, filesTheSameContainersUnderTheSameNamesAsAPlainKey) {
     std::multiset<Bytes> expected;
     for (const auto& f : files) {
         expected.insert(rawContent(f.bytes));
-        const std::string name = expectedContainerName(f.name, f.bytes, kNow, std::atoi(kind.firmware));
+        const std::string name =
+            expectedContainerName(f.name, f.bytes, kNow, std::atoi(kind.firmware));
         ASSERT_TRUE(fs::exists(rig.containers / name)) << f.name << " -> " << name;
         EXPECT_EQ(containerContent(rig.containers / name), plainContent(f.bytes)) << name;
     }
@@ -197,8 +198,7 @@ TEST_P(KeyKindDownload, filesTheSameContainersUnderTheSameNamesAsAPlainKey) {
 INSTANTIATE_TEST_SUITE_P(PlainProtectedSecureAndBoth, KeyKindDownload,
                          ::testing::Values(KeyKind{"OX", "0120", false},
                                            KeyKind{"OX", "0150", false},
-                                           KeyKind{"OX", "0830", true},
-                                           KeyKind{"OX", "0850", true},
+                                           KeyKind{"OX", "0830", true}, KeyKind{"OX", "0850", true},
                                            KeyKind{"OB", "0102", true}),
                          [](const ::testing::TestParamInfo<KeyKind>& info) {
                              return std::string(info.param.series) + info.param.firmware;

@@ -77,11 +77,14 @@ TEST_P(WholeOrKept, ALastBlockWithoutItsEndMarkerIsFiledInPartAndTheKeyFileKept)
     const ConsoleOutcome run = runConsole(rig, downloadOptions());
 
     EXPECT_EQ(run.status, oltrex::console::kExitFilesKept) << run.output;
-    EXPECT_NE(run.output.find("not filed whole: V_CUT_622B5715 (the block 0x76"), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("has no end marker"), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("the key file is kept as " + kept(rig, cut.name).string()), std::string::npos)
+    EXPECT_NE(run.output.find("not filed whole: V_CUT_622B5715 (the block 0x76"), std::string::npos)
         << run.output;
-    EXPECT_TRUE(readBytes(kept(rig, cut.name)) == asTheKeyGivesIt(cut)) << "the kept file is not the key file";
+    EXPECT_NE(run.output.find("has no end marker"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("the key file is kept as " + kept(rig, cut.name).string()),
+              std::string::npos)
+        << run.output;
+    EXPECT_TRUE(readBytes(kept(rig, cut.name)) == asTheKeyGivesIt(cut))
+        << "the kept file is not the key file";
     EXPECT_TRUE(rig.keyFileNames().empty());
 
     // What could be filed is: the complete blocks, in a container and an EU file.
@@ -103,11 +106,14 @@ TEST_P(WholeOrKept, AFileWithoutTagsIsNotFiledButKeptAndLeavesTheKey) {
     const ConsoleOutcome run = runConsole(rig, downloadOptions());
 
     EXPECT_EQ(run.status, oltrex::console::kExitFilesKept) << run.output;
-    EXPECT_NE(run.output.find("not filed whole: V_NOTAGS_622B5715 (the file holds no vehicle-unit block"),
-              std::string::npos)
+    EXPECT_NE(
+        run.output.find("not filed whole: V_NOTAGS_622B5715 (the file holds no vehicle-unit block"),
+        std::string::npos)
         << run.output;
-    EXPECT_NE(run.output.find("Summary: 1 of 2 listed files filed."), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("the key file is kept as " + kept(rig, noTags.name).string()), std::string::npos);
+    EXPECT_NE(run.output.find("Summary: 1 of 2 listed files filed."), std::string::npos)
+        << run.output;
+    EXPECT_NE(run.output.find("the key file is kept as " + kept(rig, noTags.name).string()),
+              std::string::npos);
     EXPECT_TRUE(readBytes(kept(rig, noTags.name)) == asTheKeyGivesIt(noTags));
     EXPECT_TRUE(rig.keyFileNames().empty());
     EXPECT_EQ(rig.filesIn(rig.containers).size(), 1u);  // the good file's container only

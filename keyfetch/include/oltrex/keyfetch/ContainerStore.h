@@ -34,8 +34,8 @@ struct FilingRequest {
     int firmwareNumber = 0;               // the key's decimal firmware number
     std::vector<std::uint8_t> cardImage;  // EU layout of a converted card, or empty
     std::string rawPath;  // the file as the key gave it: what is kept when it cannot be filed whole
-    bool makeEuFile = false;              // "DDD-Datei erstellen"
-    bool noDelete = false;                // "NoDelete": never delete from the key
+    bool makeEuFile = false;  // "DDD-Datei erstellen"
+    bool noDelete = false;    // "NoDelete": never delete from the key
 };
 
 struct FilingResult {

@@ -21,8 +21,8 @@ enum class FileOutcome {
     NotReencoded,    // the secure re-encoding did not succeed
     NotClassified,   // empty or unreadable after the read
     NotFiled,        // the container store could not make the container
-    Kept,            // not all of it could be filed: what could be is filed, the key file kept whole
-    NotKept,         // not all of it could be filed and the key file could not be kept
+    Kept,     // not all of it could be filed: what could be is filed, the key file kept whole
+    NotKept,  // not all of it could be filed and the key file could not be kept
 };
 
 const char* outcomeText(FileOutcome outcome);

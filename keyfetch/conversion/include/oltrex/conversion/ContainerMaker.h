@@ -20,9 +20,10 @@
 namespace oltrex {
 
 inline constexpr int kContainerOk = 0;
-inline constexpr int kContainerOpenFailed = -1;     // local file unreadable, or unusable context
-inline constexpr int kContainerBroken = -2;         // the run broke off (e.g. the cipher failed)
-inline constexpr int kContainerNothingToFile = -3;  // no block with data and no card image: nothing filed
+inline constexpr int kContainerOpenFailed = -1;  // local file unreadable, or unusable context
+inline constexpr int kContainerBroken = -2;      // the run broke off (e.g. the cipher failed)
+inline constexpr int kContainerNothingToFile =
+    -3;  // no block with data and no card image: nothing filed
 inline constexpr int kContainerCreateFailed = -13;  // working or filed file cannot be created
 
 inline constexpr std::size_t kHeaderBlockSize = 228;
