@@ -10,7 +10,6 @@
 #include "ConsoleRun.h"
 #include "ExpectedForms.h"
 #include "SampleFiles.h"
-#include "oltrex/blockscan/BlockScan.h"
 #include "oltrex/keyfetch/SecureReencoding.h"
 #include "oltrex/keyfetch/TransportScrambling.h"
 #include "oltrex/simkey/KeyForms.h"
@@ -74,17 +73,6 @@ TEST(SecureFormRoundTrip, GivesBackVehicleUnitFilesThatAreNotWholeAsWell) {
     Bytes endsIn76FF = block(0x7601, bytesOf({1, 2, 0x76, 0xFF}));
     append(endsIn76FF, block(0x7602, bytesOf({0x76, 0xFF, 0x76, 0xFF})));
     expectRoundTrip("V_76FF_622B5715", endsIn76FF);
-}
-
-TEST(SecureFormRoundTrip, LeavesNothingForTheBlockScanToPassOver) {
-    for (const auto& f : td::demoKeyFiles()) {
-        if (oltrex::secureVariantFor(f.name) != oltrex::SecureVariant::VehicleUnit) continue;
-        if (f.name.rfind("V_", 0) != 0) continue;  // the key's log and TREP files are no downloads
-        const auto scan = oltrex::scanKeyFile(reencodedDownload(f.name, f.bytes, false));
-        EXPECT_EQ(scan.skippedBytes, 0u) << f.name;
-        EXPECT_EQ(scan.openBlock, oltrex::kNoOffset) << f.name;
-        EXPECT_FALSE(scan.blocks.empty()) << f.name;
-    }
 }
 
 // ---- Every EU sample through keys of every form ------------------------------
