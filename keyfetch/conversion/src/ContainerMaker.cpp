@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <set>

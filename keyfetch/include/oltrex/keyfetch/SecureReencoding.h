@@ -2,8 +2,9 @@
 // Files that a key delivers in secure mode (and the container files of an SD
 // card) hold their data as length-prefixed records behind an 8-byte header,
 // scrambled by the key's byte-chaining scrambler. KeyFetch rewrites them into
-// the PC-side form: the records' tags, their data scrambled by the PC-side
-// chain, and end markers.
+// the PC-side form: the records' tags, their data through the PC-side
+// chain, and end markers. The key's records carry their data so that this
+// gives the plain key file (a vehicle unit behind the first record's tag).
 #include <cstdint>
 #include <filesystem>
 #include <string_view>
