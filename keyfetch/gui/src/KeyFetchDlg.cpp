@@ -18,6 +18,7 @@
 #include "oltrex/keyfetch/gui/DlgDrives.h"
 #include "oltrex/keyfetch/gui/KeyFetchArt.h"
 #include "oltrex/keyfetch/gui/MainDialogLayout.h"
+#include "oltrex/qtcommon/CentredMessageBox.h"
 
 #ifndef OLTREX_VERSION
 #define OLTREX_VERSION ""
@@ -234,8 +235,10 @@ void CKeyFetchDlg::onSdCard() {
 
     if (m_lastImport->message) {
         const ImportMessage& m = *m_lastImport->message;
-        QMessageBox box(m.icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::Information,
-                        text(m.caption), text(m.text), QMessageBox::Ok);
+        // A box without an owner, standing in the middle of the window.
+        qtcommon::CentredMessageBox box(m.icon == MessageIcon::Error ? QMessageBox::Critical
+                                                                     : QMessageBox::Information,
+                                        text(m.caption), text(m.text), QMessageBox::Ok, nullptr, this);
         box.setObjectName(QStringLiteral("SdImportMessage"));
         box.exec();
     }
