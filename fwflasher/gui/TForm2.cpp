@@ -1,6 +1,9 @@
 #include "TForm2.h"
 
+#include <QCloseEvent>
 #include <QFont>
+#include <QMetaObject>
+#include <QThread>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -111,9 +114,13 @@ TForm2::TForm2(const FlasherServices& services, TFormInfo& info, bool debugView,
     setup.imageLabel = services.imageLabel;
     setup.bootLoaderStartMs = services.bootLoaderStartMs;
     flow_ = std::make_unique<FlasherFlow>(setup);
+    upgrade_ = std::make_unique<BackgroundUpgrade>(*flow_, *this);
 }
 
-TForm2::~TForm2() = default;
+TForm2::~TForm2() {
+    // A transfer still running ends first; its last calls to the form are dropped.
+    upgrade_.reset();
+}
 
 void TForm2::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
@@ -129,11 +136,35 @@ void TForm2::FormShow() {
 }
 
 void TForm2::ButtonUpgradeClick() {
-    if (flow_->buttonUpgradeClick() == FlowOutcome::EndProgram) endProgram();
+    const FlowOutcome outcome = upgrade_->start(
+        [this] { QMetaObject::invokeMethod(this, &TForm2::upgradeEnded, Qt::QueuedConnection); });
+    if (outcome == FlowOutcome::EndProgram) endProgram();
+}
+
+void TForm2::upgradeEnded() {
+    const int result = upgrade_->finish();
     repaint();
+    emit transferEnded(result);
 }
 
 void TForm2::ButtonCancelClick() { close(); }
+
+void TForm2::closeEvent(QCloseEvent* event) {
+    // Nothing interrupts a transfer, closing the window included.
+    if (upgrade_->running()) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
+void TForm2::onFormThread(std::function<void()> change) {
+    if (QThread::currentThread() == thread()) {
+        change();
+    } else {
+        QMetaObject::invokeMethod(this, std::move(change), Qt::QueuedConnection);
+    }
+}
 
 void TForm2::Image1Click() { flow_->image1Click(); }
 
@@ -142,19 +173,25 @@ void TForm2::endProgram() {
     QTimer::singleShot(0, this, &QWidget::close);
 }
 
-void TForm2::addMemoLine(std::string_view text) { Memo1->appendPlainText(fromUtf8(text)); }
+void TForm2::addMemoLine(std::string_view text) {
+    onFormThread([this, line = fromUtf8(text)] { Memo1->appendPlainText(line); });
+}
 
 void TForm2::showStatus(std::string_view text, BgrColour colour) {
-    QPalette palette = Label4->palette();
-    palette.setColor(QPalette::WindowText, colourFromBgr(colour));
-    Label4->setPalette(palette);
-    setLabelText(Label4, fromUtf8(text));
-    Label4->repaint();
+    onFormThread([this, status = fromUtf8(text), colour] {
+        QPalette palette = Label4->palette();
+        palette.setColor(QPalette::WindowText, colourFromBgr(colour));
+        Label4->setPalette(palette);
+        setLabelText(Label4, status);
+        Label4->repaint();
+    });
 }
 
 void TForm2::showProgress(int percent) {
-    ProgressBarDownload->setValue(percent);
-    ProgressBarDownload->repaint();
+    onFormThread([this, percent] {
+        ProgressBarDownload->setValue(percent);
+        ProgressBarDownload->repaint();
+    });
 }
 
 void TForm2::showStickSerial(const std::string& text) {
@@ -169,7 +206,15 @@ void TForm2::showNewFirmware(const std::string& text) { setLabelText(LabelFw, fr
 
 void TForm2::showInfoKeyId(const std::string& text) { info_.setKeyIdLine(fromUtf8(text)); }
 
-void TForm2::repaintForm() { repaint(); }
+void TForm2::repaintForm() {
+    onFormThread([this] { repaint(); });
+}
+
+void TForm2::enableControls(bool enabled) {
+    for (QWidget* control : {static_cast<QWidget*>(ButtonUpgrade), static_cast<QWidget*>(ButtonCancel),
+                             static_cast<QWidget*>(Image1)})
+        control->setEnabled(enabled);
+}
 
 void TForm2::showInfoForm() { info_.exec(); }
 

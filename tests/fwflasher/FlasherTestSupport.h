@@ -91,6 +91,7 @@ public:
     void showNewFirmware(const std::string& text) override { newFirmware = text; }
     void showInfoKeyId(const std::string& text) override { infoKeyId = text; }
     void repaintForm() override { ++repaints; }
+    void enableControls(bool enabled) override { controlsEnabled.push_back(enabled); }
     void showInfoForm() override { ++infoFormShown; }
 
     std::vector<std::string> memo;
@@ -99,6 +100,7 @@ public:
     std::string stickSerial = " ---", stickFirmware = " ---", newFirmware = " ---";
     std::string infoKeyId = "Stick-ID: ---- ";
     int repaints = 0;
+    std::vector<bool> controlsEnabled;
     int infoFormShown = 0;
 };
 

@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTimer>
 
 #include "../FlasherTestSupport.h"
@@ -200,6 +202,29 @@ TEST_F(FormTest, MessageBoxesOfferOkAndAbbrechen) {
     });
     EXPECT_EQ(boxes.ask(PromptKind::Warning, "Softwareupdate:", "Warnung", PromptButtons::Ok),
               PromptAnswer::Ok);
+}
+
+TEST_F(FormTest, BoxesStandInTheMiddleOfTheFormOrOfTheScreenBeforeItIsShown) {
+    TForm2 form(services(), info, true);
+    QtFlasherPrompts boxes;
+    boxes.setParent(&form);
+    QPoint centre;
+    auto answerAndMeasure = [&centre] {
+        QTimer::singleShot(0, [&centre] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            centre = box->frameGeometry().center();
+            box->buttons().front()->click();
+        });
+    };
+    answerAndMeasure();
+    boxes.ask(PromptKind::Question, "Wichtige Bedingungen:", "Text", PromptButtons::OkCancel);
+    EXPECT_LE((centre - QGuiApplication::primaryScreen()->availableGeometry().center()).manhattanLength(), 2);
+    form.move(20, 30);
+    form.show();
+    answerAndMeasure();
+    boxes.ask(PromptKind::Warning, "Softwareupdate:", "Warnung", PromptButtons::Ok);
+    EXPECT_LE((centre - form.frameGeometry().center()).manhattanLength(), 2);
 }
 
 TEST_F(FormTest, EscapeOnAnOkCancelBoxAnswersAbbrechen) {
