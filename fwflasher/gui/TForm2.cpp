@@ -11,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 
 #include "FormLayout.h"
 #include "Pictures.h"
@@ -20,6 +21,9 @@
 
 namespace oltrex::fwflasher {
 namespace {
+
+// Pixels between a label and the text that follows it on the same line.
+constexpr int kLabelGap = 6;
 
 QString fromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -86,7 +90,9 @@ TForm2::TForm2(const FlasherServices& services, TFormInfo& info, bool debugView,
     Label5 = new QLabel(this);
     placeLabel(Label5, 16, 144, QStringLiteral("Status:"));
     Label4 = new QLabel(this);
-    placeLabel(Label4, 56, 144, QStringLiteral("---"));
+    // The status text keeps its gap after "Status:", however wide the font
+    // available here makes that label.
+    placeLabel(Label4, std::max(56, Label5->geometry().right() + 1 + kLabelGap), 144, QStringLiteral("---"));
 
     Memo1 = new QPlainTextEdit(this);
     Memo1->setGeometry(16, 168, 337, 217);
