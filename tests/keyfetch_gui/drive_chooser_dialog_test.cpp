@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
 #include "GuiTestKit.h"
@@ -81,6 +82,8 @@ TEST_F(DriveChooserDialog, DropsDownADozenRowsWideEnoughForTheLongestName) {
     EXPECT_GE(combo->view()->minimumWidth(),
               combo->view()->fontMetrics().horizontalAdvance(QString::fromStdString(longest)));
     EXPECT_GE(combo->view()->minimumWidth(), combo->width());
+    combo->setCurrentIndex(combo->findText(QString::fromStdString(longest)));
+    EXPECT_EQ(combo->lineEdit()->cursorPosition(), 0) << "the field shows the beginning of a long name";
 }
 
 TEST_F(DriveChooserDialog, TextTypedOverTheSelectionSelectsNothing) {

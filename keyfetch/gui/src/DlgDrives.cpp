@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
 
@@ -50,6 +51,7 @@ CDlgDrives::CDlgDrives(DriveSources sources, QWidget* parent) : QDialog(parent),
     m_combo->setMaxVisibleItems(kDriveChoiceRows);
     // The list drops down as wide as its longest entry, nothing cut short.
     m_combo->view()->setTextElideMode(Qt::ElideNone);
+    connect(m_combo, &QComboBox::currentIndexChanged, this, [this] { showStartOfEntry(); });
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("IDC_1"));
@@ -80,6 +82,12 @@ void CDlgDrives::fillDriveList() {
     m_combo->view()->setMinimumWidth(std::max(m_combo->width(), widest + frame + 16));
     m_combo->clearEditText();
     if (m_combo->count() > 0) m_combo->setCurrentIndex(0);
+    showStartOfEntry();
+}
+
+void CDlgDrives::showStartOfEntry() {
+    // A name longer than the field shows its beginning, where the label is.
+    if (QLineEdit* edit = m_combo->lineEdit()) edit->setCursorPosition(0);
 }
 
 void CDlgDrives::accept() {

@@ -33,6 +33,7 @@ public slots:
 
 private:
     void fillDriveList();
+    void showStartOfEntry();
 
     DriveSources m_sources;
     QComboBox* m_combo = nullptr;
