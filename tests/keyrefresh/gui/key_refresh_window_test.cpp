@@ -124,17 +124,22 @@ class KeyRefreshWindowTest : public ::testing::Test {
         window.reset();
     }
 
-    CKeyRefreshDlg& open(KeyLibrary& keys, Clock& clock, const UpdateWorkerSetup& worker) {
+    CKeyRefreshDlg& open(KeyLibrary& keys, Clock& clock, const UpdateWorkerSetup& worker,
+                         gui::RefreshPrompts* boxes = nullptr) {
         gui::RefreshWindowParts parts;
         parts.keys = &keys;
         parts.clock = &clock;
         parts.log = &log;
-        parts.prompts = &prompts;
+        parts.prompts = boxes ? boxes : &prompts;
         parts.worker = worker;
         parts.newFirmware = "1.20";
         window = std::make_unique<CKeyRefreshDlg>(parts);
-        window->show();
+        if (!boxes) window->show();
         return *window;
+    }
+    // With Qt's own boxes, not shown yet: as the program starts it.
+    void withRealBoxes(FakeKeys& keys, gui::RefreshPrompts& boxes) {
+        open(keys, logClock, failingWorker(keys), &boxes);
     }
     std::string logText() const { return readText(scratch / "OLTREXKeyRefresh.log"); }
     UpdateWorkerSetup failingWorker(FakeKeys& keys) {
@@ -346,14 +351,7 @@ TEST_F(KeyRefreshWindowTest, TheBoxesBeforeTheWindowIsShownStandInTheMiddleOfThe
     FakeKeys keys;
     keys.infoTexts = {" StickID: OX0012345678 FW-0250"};
     gui::QtRefreshPrompts boxes;
-    gui::RefreshWindowParts parts;
-    parts.keys = &keys;
-    parts.clock = &logClock;
-    parts.log = &log;
-    parts.prompts = &boxes;
-    parts.worker = failingWorker(keys);
-    parts.newFirmware = "1.20";
-    window = std::make_unique<CKeyRefreshDlg>(parts);
+    withRealBoxes(keys, boxes);
     std::vector<ShownBox> shown;
     answerBoxes(shown, 2);
     ASSERT_TRUE(window->OnInitDialog());  // as the program runs it: before the window is shown
@@ -369,14 +367,7 @@ TEST_F(KeyRefreshWindowTest, ABoxOverTheShownWindowStandsInItsMiddle) {
     FakeKeys keys;
     keys.infoTexts = {" StickID: OX0012345678 FW-0110", " StickID: OX0087654321 FW-0110"};
     gui::QtRefreshPrompts boxes;
-    gui::RefreshWindowParts parts;
-    parts.keys = &keys;
-    parts.clock = &logClock;
-    parts.log = &log;
-    parts.prompts = &boxes;
-    parts.worker = failingWorker(keys);
-    parts.newFirmware = "1.20";
-    window = std::make_unique<CKeyRefreshDlg>(parts);
+    withRealBoxes(keys, boxes);
     std::vector<ShownBox> shown;
     answerBoxes(shown, 1);
     ASSERT_TRUE(window->OnInitDialog());
