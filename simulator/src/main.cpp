@@ -97,6 +97,7 @@ int run(const Options& options, PseudoTerminal& pty, BootLoader& loader) {
     std::int64_t idleDeadline = nowNs() + std::int64_t{options.idleTimeoutMs} * 1'000'000;
     std::deque<PendingAnswer> pending;
     bool finishing = false;  // rebooted: the last answer goes out, then the simulator ends
+    bool finalAnswer = false;  // the reboot command is answered
     std::string lineProblem;
     std::uint8_t chunk[4096];
     while (!gStop) {
@@ -108,7 +109,7 @@ int run(const Options& options, PseudoTerminal& pty, BootLoader& loader) {
         }
         if (finishing && pending.empty()) {
             // The answer is lost if the line goes away before the PC read it.
-            pty.waitUntilUnused(kFinalAnswerWaitMs);
+            if (finalAnswer) pty.waitUntilUnused(kFinalAnswerWaitMs);
             return storeFirmware(options, loader) ? 0 : 1;
         }
         if (pending.empty() && idleDeadline <= now) {
@@ -171,6 +172,7 @@ int run(const Options& options, PseudoTerminal& pty, BootLoader& loader) {
                 pending.push_back(std::move(answer));
             }
             finishing = loader.rebooted();
+            finalAnswer = finishing && result->answerCode.has_value();
         }
     }
     return 3;
