@@ -26,8 +26,8 @@ bool FlasherApplication::notify(QObject* receiver, QEvent* event) {
 }
 
 void FlasherApplication::showException(const QString& message) {
-    qtcommon::CentredMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(), message,
-                                    QMessageBox::Ok);
+    qtcommon::CentredMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(),
+                                    message, QMessageBox::Ok);
     box.exec();
 }
 

@@ -29,8 +29,8 @@ QMessageBox::Icon iconOf(PromptKind kind) {
 PromptAnswer QtFlasherPrompts::ask(PromptKind kind, std::string_view caption,
                                    std::string_view text, PromptButtons buttons) {
     QWidget* parent = parent_ && parent_->isVisible() ? parent_.data() : nullptr;
-    qtcommon::CentredMessageBox box(iconOf(kind), fromUtf8(caption), fromUtf8(text), QMessageBox::NoButton,
-                                    parent, parent_.data());
+    qtcommon::CentredMessageBox box(iconOf(kind), fromUtf8(caption), fromUtf8(text),
+                                    QMessageBox::NoButton, parent, parent_.data());
     QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     QPushButton* cancel = nullptr;
     if (buttons == PromptButtons::OkCancel) {

@@ -92,7 +92,8 @@ TForm2::TForm2(const FlasherServices& services, TFormInfo& info, bool debugView,
     Label4 = new QLabel(this);
     // The status text keeps its gap after "Status:", however wide the font
     // available here makes that label.
-    placeLabel(Label4, std::max(56, Label5->geometry().right() + 1 + kLabelGap), 144, QStringLiteral("---"));
+    const int statusLeft = std::max(56, Label5->geometry().right() + 1 + kLabelGap);
+    placeLabel(Label4, statusLeft, 144, QStringLiteral("---"));
 
     Memo1 = new QPlainTextEdit(this);
     Memo1->setGeometry(16, 168, 337, 217);
@@ -217,9 +218,9 @@ void TForm2::repaintForm() {
 }
 
 void TForm2::enableControls(bool enabled) {
-    for (QWidget* control : {static_cast<QWidget*>(ButtonUpgrade), static_cast<QWidget*>(ButtonCancel),
-                             static_cast<QWidget*>(Image1)})
-        control->setEnabled(enabled);
+    ButtonUpgrade->setEnabled(enabled);
+    ButtonCancel->setEnabled(enabled);
+    Image1->setEnabled(enabled);
 }
 
 void TForm2::showInfoForm() { info_.exec(); }

@@ -31,7 +31,8 @@ void germanButtons(QMessageBox& box) {
                   {QMessageBox::No, "Nein"},
                   {QMessageBox::Close, "Schließen"}};
     for (const auto& entry : kTexts) {
-        if (QAbstractButton* button = box.button(entry.button)) button->setText(QString::fromUtf8(entry.text));
+        QAbstractButton* button = box.button(entry.button);
+        if (button) button->setText(QString::fromUtf8(entry.text));
     }
 }
 
