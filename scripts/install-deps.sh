@@ -6,7 +6,7 @@ packages=(
   cmake ninja-build g++ gcc make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libssl-dev openssl
-  qt6-base-dev libgl-dev xvfb xauth
+  qt6-base-dev libgl-dev qt6-translations-l10n xvfb xauth twm xfonts-base
   clang libclang-rt-14-dev
 )
 

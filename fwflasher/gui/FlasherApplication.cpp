@@ -4,11 +4,14 @@
 #include <exception>
 
 #include "oltrex/fwflasher/FlasherTexts.h"
+#include "oltrex/qtcommon/CentredMessageBox.h"
+#include "oltrex/qtcommon/GermanTexts.h"
 
 namespace oltrex::fwflasher {
 
 FlasherApplication::FlasherApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QString::fromUtf8(kApplicationTitle));
+    qtcommon::installGermanTranslations(*this);
 }
 
 bool FlasherApplication::notify(QObject* receiver, QEvent* event) {
@@ -23,7 +26,9 @@ bool FlasherApplication::notify(QObject* receiver, QEvent* event) {
 }
 
 void FlasherApplication::showException(const QString& message) {
-    QMessageBox::critical(nullptr, applicationName(), message);
+    qtcommon::CentredMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(),
+                                    message, QMessageBox::Ok);
+    box.exec();
 }
 
 }  // namespace oltrex::fwflasher

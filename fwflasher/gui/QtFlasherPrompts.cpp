@@ -3,6 +3,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "oltrex/qtcommon/CentredMessageBox.h"
+
 namespace oltrex::fwflasher {
 namespace {
 
@@ -27,7 +29,8 @@ QMessageBox::Icon iconOf(PromptKind kind) {
 PromptAnswer QtFlasherPrompts::ask(PromptKind kind, std::string_view caption,
                                    std::string_view text, PromptButtons buttons) {
     QWidget* parent = parent_ && parent_->isVisible() ? parent_.data() : nullptr;
-    QMessageBox box(iconOf(kind), fromUtf8(caption), fromUtf8(text), QMessageBox::NoButton, parent);
+    qtcommon::CentredMessageBox box(iconOf(kind), fromUtf8(caption), fromUtf8(text),
+                                    QMessageBox::NoButton, parent, parent_.data());
     QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     QPushButton* cancel = nullptr;
     if (buttons == PromptButtons::OkCancel) {

@@ -10,7 +10,8 @@ namespace oltrex::fwflasher {
 
 class QtFlasherPrompts final : public FlasherPrompts {
 public:
-    // The boxes are centred over `parent` when it is visible.
+    // The boxes stand in the middle of `parent` when it is visible, else in
+    // the middle of the screen.
     void setParent(QWidget* parent) { parent_ = parent; }
 
     PromptAnswer ask(PromptKind kind, std::string_view caption, std::string_view text,

@@ -1,6 +1,9 @@
 #include "TForm2.h"
 
+#include <QCloseEvent>
 #include <QFont>
+#include <QMetaObject>
+#include <QThread>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -8,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 
 #include "FormLayout.h"
 #include "Pictures.h"
@@ -17,6 +21,9 @@
 
 namespace oltrex::fwflasher {
 namespace {
+
+// Pixels between a label and the text that follows it on the same line.
+constexpr int kLabelGap = 6;
 
 QString fromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -83,7 +90,10 @@ TForm2::TForm2(const FlasherServices& services, TFormInfo& info, bool debugView,
     Label5 = new QLabel(this);
     placeLabel(Label5, 16, 144, QStringLiteral("Status:"));
     Label4 = new QLabel(this);
-    placeLabel(Label4, 56, 144, QStringLiteral("---"));
+    // The status text keeps its gap after "Status:", however wide the font
+    // available here makes that label.
+    const int statusLeft = std::max(56, Label5->geometry().right() + 1 + kLabelGap);
+    placeLabel(Label4, statusLeft, 144, QStringLiteral("---"));
 
     Memo1 = new QPlainTextEdit(this);
     Memo1->setGeometry(16, 168, 337, 217);
@@ -111,9 +121,13 @@ TForm2::TForm2(const FlasherServices& services, TFormInfo& info, bool debugView,
     setup.imageLabel = services.imageLabel;
     setup.bootLoaderStartMs = services.bootLoaderStartMs;
     flow_ = std::make_unique<FlasherFlow>(setup);
+    upgrade_ = std::make_unique<BackgroundUpgrade>(*flow_, *this);
 }
 
-TForm2::~TForm2() = default;
+TForm2::~TForm2() {
+    // A transfer still running ends first; its last calls to the form are dropped.
+    upgrade_.reset();
+}
 
 void TForm2::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
@@ -129,11 +143,35 @@ void TForm2::FormShow() {
 }
 
 void TForm2::ButtonUpgradeClick() {
-    if (flow_->buttonUpgradeClick() == FlowOutcome::EndProgram) endProgram();
+    const FlowOutcome outcome = upgrade_->start(
+        [this] { QMetaObject::invokeMethod(this, &TForm2::upgradeEnded, Qt::QueuedConnection); });
+    if (outcome == FlowOutcome::EndProgram) endProgram();
+}
+
+void TForm2::upgradeEnded() {
+    const int result = upgrade_->finish();
     repaint();
+    emit transferEnded(result);
 }
 
 void TForm2::ButtonCancelClick() { close(); }
+
+void TForm2::closeEvent(QCloseEvent* event) {
+    // Nothing interrupts a transfer, closing the window included.
+    if (upgrade_->running()) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
+void TForm2::onFormThread(std::function<void()> change) {
+    if (QThread::currentThread() == thread()) {
+        change();
+    } else {
+        QMetaObject::invokeMethod(this, std::move(change), Qt::QueuedConnection);
+    }
+}
 
 void TForm2::Image1Click() { flow_->image1Click(); }
 
@@ -142,19 +180,25 @@ void TForm2::endProgram() {
     QTimer::singleShot(0, this, &QWidget::close);
 }
 
-void TForm2::addMemoLine(std::string_view text) { Memo1->appendPlainText(fromUtf8(text)); }
+void TForm2::addMemoLine(std::string_view text) {
+    onFormThread([this, line = fromUtf8(text)] { Memo1->appendPlainText(line); });
+}
 
 void TForm2::showStatus(std::string_view text, BgrColour colour) {
-    QPalette palette = Label4->palette();
-    palette.setColor(QPalette::WindowText, colourFromBgr(colour));
-    Label4->setPalette(palette);
-    setLabelText(Label4, fromUtf8(text));
-    Label4->repaint();
+    onFormThread([this, status = fromUtf8(text), colour] {
+        QPalette palette = Label4->palette();
+        palette.setColor(QPalette::WindowText, colourFromBgr(colour));
+        Label4->setPalette(palette);
+        setLabelText(Label4, status);
+        Label4->repaint();
+    });
 }
 
 void TForm2::showProgress(int percent) {
-    ProgressBarDownload->setValue(percent);
-    ProgressBarDownload->repaint();
+    onFormThread([this, percent] {
+        ProgressBarDownload->setValue(percent);
+        ProgressBarDownload->repaint();
+    });
 }
 
 void TForm2::showStickSerial(const std::string& text) {
@@ -169,7 +213,15 @@ void TForm2::showNewFirmware(const std::string& text) { setLabelText(LabelFw, fr
 
 void TForm2::showInfoKeyId(const std::string& text) { info_.setKeyIdLine(fromUtf8(text)); }
 
-void TForm2::repaintForm() { repaint(); }
+void TForm2::repaintForm() {
+    onFormThread([this] { repaint(); });
+}
+
+void TForm2::enableControls(bool enabled) {
+    ButtonUpgrade->setEnabled(enabled);
+    ButtonCancel->setEnabled(enabled);
+    Image1->setEnabled(enabled);
+}
 
 void TForm2::showInfoForm() { info_.exec(); }
 

@@ -1,14 +1,19 @@
 #pragma once
 // FwFlasher's main form: the key's serial number and firmware, the version of
 // the carried image, "Update" and "Ende", the progress bar, the status line
-// and, with "/d" on the command line, the protocol memo.
+// and, with "/d" on the command line, the protocol memo. A transfer runs on a
+// worker thread (BackgroundUpgrade): the form keeps repainting itself and can
+// be moved, its controls are off, and what the transfer shows reaches the
+// widgets through queued calls on the form's thread.
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "oltrex/device/ComPort.h"
 #include "oltrex/device/KeyLibrary.h"
+#include "oltrex/fwflasher/BackgroundUpgrade.h"
 #include "oltrex/fwflasher/FlasherFlow.h"
 #include "oltrex/fwflasher/FlasherPrompts.h"
 #include "oltrex/fwflasher/FlasherWindow.h"
@@ -76,6 +81,8 @@ public:
 
     bool debugView() const { return debugView_; }
     const FlasherFlow& flow() const { return *flow_; }
+    // A transfer runs.
+    bool transferRunning() const { return upgrade_->running(); }
 
     // FlasherWindow
     void addMemoLine(std::string_view text) override;
@@ -86,6 +93,7 @@ public:
     void showNewFirmware(const std::string& text) override;
     void showInfoKeyId(const std::string& text) override;
     void repaintForm() override;
+    void enableControls(bool enabled) override;
     void showInfoForm() override;
 
     QLabel* Label1 = nullptr;
@@ -105,18 +113,26 @@ public:
 signals:
     // The user chose to stop: the program ends.
     void programEndRequested();
+    // A transfer ended; the form shows its outcome and its controls are on.
+    void transferEnded(int result);
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void endProgram();
+    void upgradeEnded();
+    // Runs `change` on the form's thread: at once there, queued from a worker.
+    void onFormThread(std::function<void()> change);
 
     TFormInfo& info_;
     bool debugView_ = false;
     bool formShowDone_ = false;
     std::unique_ptr<Userdownloadunit> transfer_;
     std::unique_ptr<FlasherFlow> flow_;
+    // Last, so that it ends (waiting for a running transfer) before the others.
+    std::unique_ptr<BackgroundUpgrade> upgrade_;
 };
 
 }  // namespace oltrex::fwflasher

@@ -45,17 +45,27 @@ FlowOutcome FlasherFlow::formShow() {
 }
 
 FlowOutcome FlasherFlow::buttonUpgradeClick() {
+    if (beginUpgrade() == FlowOutcome::EndProgram) return FlowOutcome::EndProgram;
+    runTransfer();
+    return FlowOutcome::Continue;
+}
+
+FlowOutcome FlasherFlow::beginUpgrade() {
     if (keyFound_ && setup_.keys->initSwDownload() != 0) {
         if (setup_.prompts->ask(PromptKind::Error, kUpdateCaption, kInitFailedText,
                                 PromptButtons::OkCancel) == PromptAnswer::Cancel) {
             return FlowOutcome::EndProgram;
         }
     }
+    return FlowOutcome::Continue;
+}
+
+int FlasherFlow::runTransfer() {
     setup_.clock->sleepMs(setup_.bootLoaderStartMs);
     Userdownloadunit& transfer = *setup_.transfer;
     transfer.setState(eStart);
-    // The transfer runs on the window's thread: no window messages are handled
-    // meanwhile, so the form is repainted now and then.
+    // The form is repainted now and then, for a window that handles no
+    // messages while the transfer runs on its thread.
     unsigned steps = 0;
     int result = 0;
     while ((result = transfer.step()) == 0) {
@@ -64,7 +74,7 @@ FlowOutcome FlasherFlow::buttonUpgradeClick() {
         }
     }
     lastResult_ = result;
-    return FlowOutcome::Continue;
+    return result;
 }
 
 void FlasherFlow::image1Click() {

@@ -40,6 +40,7 @@ public:
     }
     void showInfoKeyId(const std::string&) override {}
     void repaintForm() override { out_.flush(); }
+    void enableControls(bool) override {}
     void showInfoForm() override {}
 
 private:

@@ -6,11 +6,13 @@
 #include "ProgramSetup.h"
 #include "RefreshPrompts.h"
 #include "oltrex/keyrefresh/CarriedFirmware.h"
+#include "oltrex/qtcommon/GermanTexts.h"
 
 namespace oltrex {
 
 int runKeyRefreshWindow(int argc, char** argv) {
     QApplication app(argc, argv);
+    qtcommon::installGermanTranslations(app);
     ProgramParts program;
     gui::QtRefreshPrompts prompts;
     gui::RefreshWindowParts parts;

@@ -1,6 +1,8 @@
 #pragma once
 // The message boxes of KeyRefresh behind one interface, so that tests can
-// answer them.
+// answer them. The boxes stand in the middle of their window, or of the
+// screen while the window is not shown yet (the conditions and a refused key
+// come before it), and their buttons speak German.
 #include <QString>
 
 class QWidget;

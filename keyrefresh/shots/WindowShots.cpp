@@ -3,8 +3,17 @@
 // in-memory key and boot loader; run it under Xvfb (xvfb-run) or offscreen.
 //
 //   keyrefresh-window-shots OUTPUT_FOLDER
+//   keyrefresh-window-shots --check OUTPUT_FOLDER
+//
+// With --check (on an X server with a window manager, as scripts/window-check.sh
+// runs it) a key on firmware 2.50 is refused before the window is shown: the
+// conditions box and the refusal box must stand in the middle of the screen
+// and speak German.
+#include <QAbstractButton>
 #include <QApplication>
+#include <QGuiApplication>
 #include <QMessageBox>
+#include <QScreen>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
@@ -28,17 +37,20 @@
 #include "oltrex/keyrefresh/CarriedFirmware.h"
 #include "oltrex/keyrefresh/HeadlessRefresh.h"
 #include "oltrex/keyrefresh/RefreshTexts.h"
+#include "oltrex/qtcommon/CentredMessageBox.h"
+#include "oltrex/qtcommon/GermanTexts.h"
 
 namespace fs = std::filesystem;
 using namespace oltrex;
 
 namespace {
 
-// A key on firmware 1.10 that switches into its boot loader on request.
+// A key (on firmware 1.10 unless told) that switches into its boot loader on request.
 class ShowKey final : public KeyLibrary {
   public:
+    explicit ShowKey(std::string firmware = "0110") : text_(" StickID: OX0012345678 FW-" + firmware) {}
     int keyInfo(char* text, int size) override {
-        std::snprintf(text, static_cast<std::size_t>(size), "%s", " StickID: OX0012345678 FW-0110");
+        std::snprintf(text, static_cast<std::size_t>(size), "%s", text_.c_str());
         return 0;
     }
     int firmwareUpdateMode() override { return 0; }
@@ -49,6 +61,9 @@ class ShowKey final : public KeyLibrary {
     int endSecureMode() override { return -1; }
     int getSerialNumber(char*) override { return -1; }
     int initSwDownload() override { return -1; }
+
+  private:
+    std::string text_;
 };
 
 // The boot loader wired straight to the port.
@@ -124,21 +139,95 @@ void waitUntil(const std::function<bool()>& condition) {
     }
 }
 
+bool report(const std::string& check, bool ok) {
+    std::cout << "check " << check << ": " << (ok ? "ok" : "FAILED") << '\n';
+    return ok;
+}
+
+// What one box showed on the screen.
+struct ShownBox {
+    QString text;
+    QStringList buttons;
+    QRect frame;
+};
+
+// The boxes that come before the window is shown, as the program shows them.
+int check(const fs::path& out) {
+    ShowKey refused("0250");
+    ShowClock clock;
+    clock.open();
+    gui::QtRefreshPrompts boxes;
+    const fs::path scratch = fs::temp_directory_path() / "keyrefresh-window-check";
+    fs::create_directories(scratch);
+    CWLog log(scratch / "OLTREXKeyRefresh.log", clock);
+    gui::RefreshWindowParts parts;
+    parts.keys = &refused;
+    parts.clock = &clock;
+    parts.log = &log;
+    parts.prompts = &boxes;
+    parts.newFirmware = keyRefreshFirmwareVersion();
+
+    std::vector<ShownBox> shown;
+    QTimer poll;
+    bool answering = false;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible() || answering) return;
+        answering = true;
+        // Once the window manager has framed it.
+        QTimer::singleShot(500, box, [&, box] {
+            ShownBox seen{box->text(), {}, box->frameGeometry()};
+            for (QAbstractButton* button : box->buttons()) seen.buttons << button->text();
+            const fs::path picture =
+                out / (shown.empty() ? "keyrefresh-conditions-screen.png" : "keyrefresh-refused-key-screen.png");
+            box->screen()->grabWindow(0).save(QString::fromStdString(picture.string()));
+            std::cout << "wrote " << picture.string() << '\n';
+            shown.push_back(seen);
+            box->button(QMessageBox::Ok)->click();
+            answering = false;
+        });
+    });
+    poll.start(20);
+    gui::CKeyRefreshDlg window(parts);
+    const bool started = window.OnInitDialog();  // before the window is shown, as the program does
+
+    const QPoint middle = QGuiApplication::primaryScreen()->availableGeometry().center();
+    bool ok = report("the window starts after both boxes", started && shown.size() == 2);
+    if (shown.size() == 2) {
+        ok &= report("the conditions box offers OK and Abbrechen",
+                     shown[0].buttons == QStringList({"OK", "Abbrechen"}));
+        ok &= report("the refusal box says the key is invalid",
+                     shown[1].text == QString::fromUtf8("Ungültiger Key\nUpdate ist nicht möglich."));
+        for (const ShownBox& box : shown) {
+            const int off = (box.frame.center() - middle).manhattanLength();
+            ok &= report("a box stands in the middle of the screen (" + std::to_string(off) + " pixels off)",
+                         off <= 16);
+        }
+    }
+    window.done(0);
+    std::error_code ec;
+    fs::remove_all(scratch, ec);
+    return ok ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: keyrefresh-window-shots OUTPUT_FOLDER\n";
+    const bool checking = argc == 3 && std::strcmp(argv[1], "--check") == 0;
+    if (argc != 2 && !checking) {
+        std::cerr << "usage: keyrefresh-window-shots [--check] OUTPUT_FOLDER\n";
         return 2;
     }
-    const fs::path out = argv[1];
+    const fs::path out = argv[argc - 1];
     fs::create_directories(out);
     QApplication app(argc, argv);
+    qtcommon::installGermanTranslations(app);
+    if (checking) return check(out);
     bool ok = true;
 
     // The conditions box as the program shows it.
-    QMessageBox conditions(QMessageBox::NoIcon, gui::qtext(refresh::kConditionsCaption),
-                           gui::boxText(conditionsText()), QMessageBox::Ok | QMessageBox::Cancel);
+    qtcommon::CentredMessageBox conditions(QMessageBox::NoIcon, gui::qtext(refresh::kConditionsCaption),
+                                           gui::boxText(conditionsText()), QMessageBox::Ok | QMessageBox::Cancel);
     conditions.show();
     QApplication::processEvents();
     ok &= save(conditions, out / "keyrefresh-conditions.png");

@@ -4,8 +4,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "oltrex/transfer/Crc32.h"
-
 namespace oltrex::bootsim {
 namespace {
 
@@ -21,7 +19,7 @@ BootLoader::BootLoader(Faults faults) : faults_(std::move(faults)) {}
 
 std::optional<FrameResult> BootLoader::feed(std::uint8_t byte) {
     ++lineBytes_;
-    if (!decoder_.feed(byte)) return std::nullopt;
+    if (!reader_.take(byte)) return std::nullopt;
 
     FrameResult result;
     result.number = ++frames_;
@@ -29,112 +27,112 @@ std::optional<FrameResult> BootLoader::feed(std::uint8_t byte) {
     if (faults_.silentFrom != 0 && k >= faults_.silentFrom) {
         result.note = "silent";
     } else if (faults_.nack.count(k)) {
-        result.answerCode = kAnswerNack;
+        result.answerCode = kNack;
         result.note = "NACK injected";
     } else if (faults_.unknownAnswer.count(k)) {
         result.answerCode = kUnknownAnswerCode;
         result.note = "unknown answer injected";
     } else {
-        const std::uint8_t code = judge(decoder_.data(), decoder_.size(), result.note);
-        if (decoder_.malformed()) {
-            result.answerCode = kAnswerNack;
-            result.note = "stuffing broken";
-        } else {
-            result.answerCode = code;
-        }
+        result.answerCode = judge(result.note);
         if (faults_.dropAnswer.count(k)) {
             result.answerCode.reset();
             result.note += ", answer dropped";
         }
     }
-    decoder_.reset();
     if (result.answerCode) {
-        const std::uint8_t code = *result.answerCode;
-        result.answerLine = stuffedFrame(&code, 1);
+        result.answerLine = stuffForLine({*result.answerCode});
+        applyAnswerFaults(result);
     }
     return result;
 }
 
-std::uint8_t BootLoader::judge(const std::uint8_t* frame, std::size_t size, std::string& note) {
-    if (decoder_.malformed()) return kAnswerNack;  // nothing of a broken frame is taken
-    if (size == 0) {
-        note = "empty frame";
-        return kAnswerNack;
+void BootLoader::applyAnswerFaults(FrameResult& result) const {
+    const auto delay = faults_.delayMs.find(result.number);
+    result.delayMs = delay != faults_.delayMs.end() ? delay->second : faults_.delayEveryMs;
+    if (result.delayMs) result.note += ", answer " + std::to_string(result.delayMs) + " ms late";
+    for (std::size_t at = 0; at < result.answerLine.size(); ++at) {
+        if (!faults_.corrupt.count({result.number, at})) continue;
+        result.answerLine[at] = static_cast<std::uint8_t>(~result.answerLine[at]);
+        result.note += ", answer byte " + std::to_string(at) + " corrupted";
     }
-    if (size == 1 && frame[0] == kRebootCommand) {
+}
+
+std::uint8_t BootLoader::judge(std::string& note) {
+    // Nothing of a broken frame is taken.
+    if (reader_.broken()) {
+        note = "stuffing broken: " + reader_.problem();
+        return kNack;
+    }
+    const std::vector<std::uint8_t>& frame = reader_.frame();
+    if (frame.size() == 1 && frame[0] == kRebootCode) {
         if (!headerValid_) {
             note = "reboot before a valid header";
-            return kAnswerNack;
+            return kNack;
         }
         rebooted_ = true;
         note = "reboot";
-        return kAnswerAck;
+        return kAck;
     }
-    BlockView block;
-    switch (parseDataBlock(frame, size, block)) {
-        case BlockCheck::Ok: break;
-        case BlockCheck::WrongCommand: note = "unknown command"; return kAnswerNack;
-        case BlockCheck::WrongLength: note = "length does not match"; return kAnswerNack;
-        case BlockCheck::WrongCrc: note = "CRC wrong"; return kAnswerNack;
-    }
-    return block.address == kHeaderBlockAddress ? judgeHeader(block, note) : judgeBlock(block, note);
+    LineBlock block;
+    if (!readBlock(frame, block, note)) return kNack;
+    return block.address == kHeaderAddress ? judgeHeader(block, note) : judgeBlock(block, note);
 }
 
-std::uint8_t BootLoader::judgeBlock(const BlockView& block, std::string& note) {
+std::uint8_t BootLoader::judgeBlock(const LineBlock& block, std::string& note) {
     note = "block at " + hex32(block.address);
-    if (headerValid_ && block.address != kFirstBlockAddress) {
+    if (headerValid_ && block.address != kImageStart) {
         note += " after the header";
-        return kAnswerNack;
+        return kNack;
     }
     headerValid_ = false;
     // The same block again: its answer was lost on the way to the PC.
-    if (!lastBlock_.empty() && block.address == lastAddress_ && block.size == lastBlock_.size() &&
-        std::equal(block.data, block.data + block.size, lastBlock_.begin())) {
+    if (!lastBlock_.empty() && block.address == lastAddress_ && block.data == lastBlock_) {
         note += " (repeated)";
-        return kAnswerAck;
+        return kAck;
     }
     // A first block starts a new transfer, as after a failed one the PC
     // begins again from the start without the key leaving its boot loader.
-    if (block.address == kFirstBlockAddress && !image_.empty()) {
+    if (block.address == kImageStart && !image_.empty()) {
         image_.clear();
         note += " (new transfer)";
     }
-    const std::uint32_t expected = kFirstBlockAddress + static_cast<std::uint32_t>(image_.size());
+    const std::uint32_t expected = kImageStart + static_cast<std::uint32_t>(image_.size());
     if (block.address != expected) {
         note += ", expected " + hex32(expected);
-        return kAnswerNack;
+        return kNack;
     }
-    if (image_.size() + block.size > kMaxImageSize) {
+    if (image_.size() + block.data.size() > kMaxImageSize) {
         note += ", image too large";
-        return kAnswerNack;
+        return kNack;
     }
-    image_.insert(image_.end(), block.data, block.data + block.size);
+    image_.insert(image_.end(), block.data.begin(), block.data.end());
     lastAddress_ = block.address;
-    lastBlock_.assign(block.data, block.data + block.size);
-    return kAnswerAck;
+    lastBlock_ = block.data;
+    return kAck;
 }
 
-std::uint8_t BootLoader::judgeHeader(const BlockView& block, std::string& note) {
-    HeaderFields fields;
+std::uint8_t BootLoader::judgeHeader(const LineBlock& block, std::string& note) {
+    ImageHeader fields;
+    std::string problem;
     note = "header";
-    if (!parseHeaderData(block.data, block.size, fields)) {
-        note += ": fixed bytes wrong";
-        return kAnswerNack;
+    if (!readHeader(block.data, fields, problem)) {
+        note += ": " + problem;
+        return kNack;
     }
     if (fields.imageLength != image_.size() || image_.empty()) {
         note += ": length " + std::to_string(fields.imageLength) + ", received " +
                 std::to_string(image_.size());
-        return kAnswerNack;
+        return kNack;
     }
-    const std::uint32_t crc = keyCrc32(image_.data(), image_.size());
+    const std::uint32_t crc = lineCrc(image_.data(), image_.size());
     if (fields.imageCrc != crc) {
         note += ": image CRC " + hex32(fields.imageCrc) + ", computed " + hex32(crc);
-        return kAnswerNack;
+        return kNack;
     }
     header_ = fields;
     headerValid_ = true;
     note += " " + std::string(fields.typeCode.data(), 4);
-    return kAnswerAck;
+    return kAck;
 }
 
 std::string firmwareLabelDigits(const std::vector<std::uint8_t>& image) {

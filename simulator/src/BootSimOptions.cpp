@@ -30,14 +30,45 @@ bool parseFrameList(const std::string& text, std::set<std::uint32_t>& out) {
     return any;
 }
 
+// "MS" (every answer) or "MS@K[,K...]" (the answers to those frames).
+bool parseDelay(const std::string& text, Faults& faults) {
+    const std::size_t at = text.find('@');
+    std::uint32_t ms = 0;
+    if (!parseNumber(text.substr(0, at), ms) || ms == 0 || ms > 600000) return false;
+    if (at == std::string::npos) {
+        faults.delayEveryMs = ms;
+        return true;
+    }
+    std::set<std::uint32_t> frames;
+    if (!parseFrameList(text.substr(at + 1), frames)) return false;
+    for (const std::uint32_t k : frames) faults.delayMs[k] = ms;
+    return true;
+}
+
+// "K:POS": frame K from 1 on, POS from 0 (the answer's opening byte) on.
+bool parseCorrupt(const std::string& text, Faults& faults) {
+    const std::size_t colon = text.find(':');
+    std::uint32_t frame = 0, position = 0;
+    if (colon == std::string::npos || !parseNumber(text.substr(0, colon), frame) || frame == 0 ||
+        !parseNumber(text.substr(colon + 1), position) || position > 1024) {
+        return false;
+    }
+    faults.corrupt.insert({frame, position});
+    return true;
+}
+
 }  // namespace
 
 const char* usageText() {
     return "usage: oltrex-bootsim [--key FOLDER] [--link PATH] [--pace [BAUD]]\n"
            "                      [--drop K[,K...]] [--nack K[,K...]] [--unknown K[,K...]]\n"
-           "                      [--silent-from K] [--idle-timeout SECONDS] [--verbose]\n"
+           "                      [--silent-from K] [--delay MS[@K[,K...]]] [--corrupt K:POS]\n"
+           "                      [--any-line] [--idle-timeout SECONDS] [--verbose]\n"
            "Simulates the key's boot loader on a pseudo-terminal whose slave is published\n"
-           "as a symbolic link at PATH (default $OLTREX_FTDI_PORT). Frames count from 1.\n";
+           "as a symbolic link at PATH (default $OLTREX_FTDI_PORT). Frames count from 1,\n"
+           "answer byte positions from 0 (the opening byte). Bytes arriving while the line\n"
+           "is not set to 115200 baud 8N1 raw without flow control are ignored, unless\n"
+           "--any-line is given.\n";
 }
 
 bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
@@ -70,6 +101,12 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
         } else if (arg == "--silent-from") {
             if (!parseNumber(value(), number) || number == 0) return error = "bad --silent-from", false;
             options.faults.silentFrom = number;
+        } else if (arg == "--delay") {
+            if (!parseDelay(value(), options.faults)) return error = "bad --delay", false;
+        } else if (arg == "--corrupt") {
+            if (!parseCorrupt(value(), options.faults)) return error = "bad --corrupt", false;
+        } else if (arg == "--any-line") {
+            options.checkLine = false;
         } else if (arg == "--idle-timeout") {
             if (!parseNumber(value(), number) || number == 0 || number > 86400) {
                 return error = "bad --idle-timeout", false;

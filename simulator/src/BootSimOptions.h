@@ -11,9 +11,10 @@ struct Options {
     std::string keyFolder;       // --key: where firmware.bin and key.ini are updated
     std::string link;            // --link, else $OLTREX_FTDI_PORT
     std::uint32_t paceBaud = 0;  // --pace [BAUD]: 10 bits a byte on the line (0 = no pacing)
-    Faults faults;               // --drop K, --nack K, --unknown K, --silent-from K
+    Faults faults;               // --drop, --nack, --unknown, --silent-from, --delay, --corrupt
     std::uint32_t idleTimeoutMs = 60000;  // --idle-timeout SECONDS: exit when idle so long
     bool verbose = false;                 // --verbose: one line per frame on standard error
+    bool checkLine = true;                // --any-line: no check of the PC's line settings
 };
 
 // Parses argv; false with a message in `error` on a bad command line.

@@ -5,10 +5,12 @@
 #include <stdlib.h>
 #include <poll.h>
 #include <sys/inotify.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 
 namespace oltrex::bootsim {
@@ -20,20 +22,11 @@ std::string linkTarget(const std::string& path) {
     return n < 0 ? std::string() : std::string(buffer, static_cast<std::size_t>(n));
 }
 
-bool makeRaw(int fd) {
-    termios tio{};
-    if (::tcgetattr(fd, &tio) != 0) return false;
-    ::cfmakeraw(&tio);
-    tio.c_cc[VMIN] = 0;
-    tio.c_cc[VTIME] = 0;
-    return ::tcsetattr(fd, TCSANOW, &tio) == 0;
-}
-
 }  // namespace
 
 PseudoTerminal::~PseudoTerminal() {
     unpublish();
-    if (closes_ >= 0) ::close(closes_);
+    if (uses_ >= 0) ::close(uses_);
     if (slave_ >= 0) ::close(slave_);
     if (master_ >= 0) ::close(master_);
 }
@@ -51,30 +44,56 @@ bool PseudoTerminal::open(std::string& error) {
     }
     slavePath_ = name;
     slave_ = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (slave_ < 0 || !makeRaw(slave_)) {
+    if (slave_ < 0 || ::tcgetattr(slave_, &initial_) != 0) {
         error = std::string("slave ") + name + ": " + std::strerror(errno);
         return false;
     }
     const int flags = ::fcntl(master_, F_GETFL);
     ::fcntl(master_, F_SETFL, flags | O_NONBLOCK);
-    closes_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (closes_ < 0 || ::inotify_add_watch(closes_, name, IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
+    // Watched after the simulator's own open, so only the PC's uses count.
+    uses_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (uses_ < 0 || ::inotify_add_watch(uses_, name, IN_OPEN | IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
         error = std::string("inotify: ") + std::strerror(errno);
         return false;
     }
     return true;
 }
 
-void PseudoTerminal::forgetCloses() {
-    char events[4096];
-    while (::read(closes_, events, sizeof events) > 0) {
+void PseudoTerminal::takeUseEvents() {
+    alignas(inotify_event) char buffer[4096];
+    bool lastUserLeft = false;
+    for (ssize_t n; (n = ::read(uses_, buffer, sizeof buffer)) > 0;) {
+        for (ssize_t at = 0; at < n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+            if (event->mask & IN_OPEN) ++users_;
+            if (event->mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE)) {
+                if (users_ > 0) --users_;
+                lastUserLeft = users_ == 0;
+            }
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+    // Only when nobody opened it again meanwhile: a new user's settings stay.
+    if (lastUserLeft && users_ == 0) resetDue_ = true;
+    if (users_ > 0) resetDue_ = false;
+    int unread = 0;
+    if (resetDue_ && ::ioctl(master_, FIONREAD, &unread) == 0 && unread == 0) {
+        ::tcsetattr(slave_, TCSANOW, &initial_);
+        resetDue_ = false;
     }
 }
 
-bool PseudoTerminal::waitForClose(int timeoutMs) {
-    pollfd p{closes_, POLLIN, 0};
-    if (::poll(&p, 1, timeoutMs) <= 0) return false;
-    forgetCloses();
+bool PseudoTerminal::waitUntilUnused(int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    takeUseEvents();
+    while (users_ > 0) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return false;
+        pollfd p{uses_, POLLIN, 0};
+        ::poll(&p, 1, static_cast<int>(left.count()));
+        takeUseEvents();
+    }
     return true;
 }
 

@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "oltrex/bootsim/BootLoader.h"
+#include "oltrex/transfer/Blocks.h"
 #include "oltrex/transfer/Crc32.h"
+#include "oltrex/transfer/Framing.h"
 
 namespace oltrex::bootsim {
 namespace {

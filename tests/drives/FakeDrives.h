@@ -43,16 +43,29 @@ public:
     }
 
     // Creates the folder mnt/<name> (unless `createFolder` is false) and
-    // appends a mount table line for it. Returns the mount point.
+    // appends a mount table line for it. Returns the mount point. A source
+    // under /dev/ is a block device of this machine (sysfs class/block).
     std::string mount(const std::string& source, const std::string& name, const std::string& fsType,
                       bool createFolder = true) {
         auto point = root_ / "mnt" / name;
         if (createFolder) std::filesystem::create_directories(point);
+        if (source.rfind("/dev/", 0) == 0)
+            std::filesystem::create_directories(root_ / "sys" / "class" / "block" /
+                                                std::filesystem::path(source).filename());
         std::string escaped;
         for (char c : point.string()) escaped += (c == ' ') ? std::string("\\040") : std::string(1, c);
         std::ofstream(root_ / "mounts", std::ios::app) << source << ' ' << escaped << ' ' << fsType
                                                        << " rw,relatime 0 0\n";
         return point.string();
+    }
+
+    // Appends a line as it is, e.g. in the mountinfo format.
+    void addMountLine(const std::string& line) { std::ofstream(root_ / "mounts", std::ios::app) << line << '\n'; }
+
+    // A device number in the fake sysfs (dev/block/<major:minor>), as the
+    // kernel lists each block device.
+    void addDeviceNumber(const std::string& number) {
+        std::filesystem::create_directories(root_ / "sys" / "dev" / "block" / number);
     }
 
     DriveSources sources() const {

@@ -50,27 +50,24 @@ TEST(DriveList, ACardReaderAFixedDiskAndAFloppyGetTheirKindsAndSizeTexts) {
     EXPECT_NE(drives[1].totalText, "<FLOPPY>");
 }
 
-TEST(DriveList, RemoteCdRomAndRamDisksAreRecognisedByTheirFileSystems) {
+TEST(DriveList, RemoteAndCdRomDrivesAreRecognisedByTheirFileSystems) {
     FakeDrives m;
     const auto nfs = m.mount("server:/export", "nfs", "nfs4");
     const auto smb = m.mount("//server/share", "smb", "cifs");
     const auto ssh = m.mount("user@host:", "ssh", "fuse.sshfs");
     const auto cd = m.mount("/dev/sr0", "cd", "iso9660");
     const auto dvd = m.mount("/dev/sr1", "dvd", "udf");
-    const auto ram = m.mount("tmpfs", "ram", "tmpfs");
 
     DriveScanner scanner(m.sources());
     scanner.scanDrives();
     const auto& drives = scanner.drives();
-    ASSERT_EQ(drives.size(), 6u);
+    ASSERT_EQ(drives.size(), 5u);
     EXPECT_EQ(find(drives, nfs)->kind, kDriveRemote);
     EXPECT_EQ(find(drives, smb)->kind, kDriveRemote);
     EXPECT_EQ(find(drives, ssh)->kind, kDriveRemote);
     EXPECT_EQ(find(drives, cd)->kind, kDriveCdRom);
     EXPECT_EQ(find(drives, dvd)->kind, kDriveCdRom);
-    EXPECT_EQ(find(drives, ram)->kind, kDriveRamDisk);
     EXPECT_FALSE(find(drives, cd)->totalText.empty());
-    EXPECT_TRUE(find(drives, ram)->totalText.empty()) << "RAM disks get no capacity texts";
 }
 
 TEST(DriveList, PseudoFileSystemsAndMissingMountPointsAreNoDrives) {
@@ -86,6 +83,75 @@ TEST(DriveList, PseudoFileSystemsAndMissingMountPointsAreNoDrives) {
     scanner.scanDrives();
     ASSERT_EQ(scanner.drives().size(), 1u);
     EXPECT_EQ(scanner.drives()[0].name, real);
+}
+
+// Only file systems a user can copy the SD card's files from: no RAM disks,
+// no container layers or images, nothing that is not on a block device
+// unless it is a network share.
+TEST(DriveList, OnlyFileSystemsOnBlockDevicesAndNetworkSharesAreDrives) {
+    FakeDrives m;
+    m.mount("tmpfs", "ram", "tmpfs");
+    m.mount("overlay", "container", "overlay");
+    m.mount("/dev/loop3", "snap", "squashfs");
+    m.mount("hostshare", "shared", "9p");
+    m.mount("portal", "doc", "fuse.portal");
+    m.mount("vault", "vault", "fuse.gocryptfs");
+    const auto disk = m.mount("/dev/nvme0n1p2", "data", "ext4");
+    const auto share = m.mount("//server/share", "share", "cifs");
+
+    DriveScanner scanner(m.sources());
+    scanner.scanDrives();
+    std::vector<std::string> names;
+    for (const auto& d : scanner.drives()) names.push_back(d.name);
+    EXPECT_EQ(names, (std::vector<std::string>{disk, share}));
+}
+
+// The machine the window was tried on: a sandbox whose disk is mounted at /,
+// with RAM disks and cgroup folders of the system and of the sandbox itself.
+TEST(DriveList, ASandboxListsOnlyItsDisk) {
+    FakeDrives m;
+    m.addDeviceNumber("254:0");
+    for (const char* line : {
+             "22 27 0:21 / /proc rw,relatime - proc proc rw",
+             "23 27 0:22 / /sys rw,relatime - sysfs sysfs rw",
+             "24 27 0:6 / /dev rw,relatime - devtmpfs devtmpfs rw,size=12335116k,mode=755",
+             "25 24 0:23 / /dev/shm rw,relatime - tmpfs tmpfs rw,size=24683772k",
+             "27 1 254:0 / / rw,relatime - ext4 /dev/vda rw,discard",
+             "28 27 0:25 / /mnt/sandboxing/model_tools_env/v1/python ro,nosuid - tmpfs unavailable ro,size=4k",
+             "31 23 0:28 / /sys/fs/cgroup rw,relatime - tmpfs tmpfs rw,mode=755",
+             "32 31 0:29 / /sys/fs/cgroup/cpu rw,relatime - cgroup cgroup rw,cpu",
+             "41 31 0:38 / /sys/fs/cgroup/unified rw,relatime - cgroup2 cgroup2 rw",
+         })
+        m.addMountLine(line);
+    DriveScanner scanner(m.sources());
+    scanner.scanDrives();
+    ASSERT_EQ(scanner.drives().size(), 1u);
+    EXPECT_EQ(scanner.drives()[0].name, "/");
+    EXPECT_EQ(scanner.drives()[0].kind, kDriveFixed);
+    EXPECT_EQ(scanner.drives()[0].device, "/dev/vda");
+}
+
+// Containers bring their host's files in as bind mounts: a system folder of
+// the host is no drive, a user's folder is, and nothing mounted inside a
+// system folder (a boot partition, a package image) is one either.
+TEST(DriveList, SystemFoldersAndTheirBindMountsAreNoDrives) {
+    FakeDrives m;
+    m.addDeviceNumber("8:1");
+    m.addDeviceNumber("8:2");
+    const std::string mnt = (m.root() / "mnt").string();
+    fs::create_directories(mnt + "/usr-lib");
+    fs::create_directories(mnt + "/project");
+    m.addMountLine("30 1 8:1 /usr/lib " + mnt + "/usr-lib ro - ext4 /dev/sda1 rw");
+    m.addMountLine("31 1 8:1 /var/lib/docker/volumes/x " + mnt + "/project rw - ext4 /dev/sda1 rw");
+    m.addMountLine("32 1 8:2 / /boot/efi rw - vfat /dev/sda2 rw");
+    m.addMountLine("33 1 8:2 / /snap/core/1 ro - vfat /dev/sda2 rw");
+    fs::create_directories(mnt + "/home-anna");
+    m.addMountLine("34 1 8:1 /home/anna " + mnt + "/home-anna rw - ext4 /dev/sda1 rw");
+
+    DriveScanner scanner(m.sources());
+    scanner.scanDrives();
+    ASSERT_EQ(scanner.drives().size(), 1u);
+    EXPECT_EQ(scanner.drives()[0].name, mnt + "/home-anna");
 }
 
 TEST(DriveList, OnlyTheVisibleMountOfAMountPointCounts) {

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "../support/BootLoaderWire.h"
 #include "oltrex/bootsim/BootLoader.h"
 #include "oltrex/device/ComPort.h"
 #include "oltrex/device/KeyLibrary.h"
@@ -44,7 +45,7 @@ public:
 class BootLoaderPort final : public ComPort {
 public:
     explicit BootLoaderPort(StepClock& clock, bootsim::Faults faults = {})
-        : loader(std::move(faults)), clock_(clock) {}
+        : wire(std::move(faults)), clock_(clock) {}
 
     int open(const MessageSink& message) override {
         ++opens;
@@ -53,33 +54,24 @@ public:
         return 0;
     }
     int readByte() override {
-        if (pending_.empty()) {
-            clock_.now += 1;
-            return -1;
-        }
-        const int byte = pending_.front();
-        pending_.pop_front();
+        const int byte = wire.receive(clock_.now);
+        if (byte < 0) clock_.now += 1;
         return byte;
     }
     void write(const std::uint8_t* bytes, std::size_t size) override {
-        for (std::size_t i = 0; i < size; ++i) {
-            if (auto result = loader.feed(bytes[i])) {
-                pending_.insert(pending_.end(), result->answerLine.begin(),
-                                result->answerLine.end());
-            }
-        }
+        wire.send(bytes, size, clock_.now);
     }
     void close() override { ++closes; }
     std::string description() const override { return {}; }
 
-    bootsim::BootLoader loader;
+    oltrex::testing::BootLoaderWire wire;
+    bootsim::BootLoader& loader = wire.loader;
     int openResult = 0;
     int opens = 0;
     int closes = 0;
 
 private:
     StepClock& clock_;
-    std::deque<std::uint8_t> pending_;
 };
 
 struct StatusShown {
@@ -99,6 +91,7 @@ public:
     void showNewFirmware(const std::string& text) override { newFirmware = text; }
     void showInfoKeyId(const std::string& text) override { infoKeyId = text; }
     void repaintForm() override { ++repaints; }
+    void enableControls(bool enabled) override { controlsEnabled.push_back(enabled); }
     void showInfoForm() override { ++infoFormShown; }
 
     std::vector<std::string> memo;
@@ -107,6 +100,7 @@ public:
     std::string stickSerial = " ---", stickFirmware = " ---", newFirmware = " ---";
     std::string infoKeyId = "Stick-ID: ---- ";
     int repaints = 0;
+    std::vector<bool> controlsEnabled;
     int infoFormShown = 0;
 };
 

@@ -105,6 +105,39 @@ TEST(Userdownloadunit, SendsTheSameBlockAgainAfterANackAndStillCompletes) {
     EXPECT_EQ(rig.port.loader.image().size(), 31364u);
 }
 
+TEST(Userdownloadunit, TakesALateAnswerInsideTheTimeOutAndSendsAgainForOneOutsideIt) {
+    for (const std::uint32_t late : {2999u, 3001u}) {
+        SCOPED_TRACE(std::to_string(late) + " ms late");
+        bootsim::Faults faults;
+        faults.delayMs = {{7, late}};
+        Rig rig(faults);
+        ASSERT_EQ(rig.run(), 1);
+        const auto sent = std::count(rig.window.memo.begin(), rig.window.memo.end(), "block sent");
+        EXPECT_EQ(sent, 125 + (late > 3000 ? 1 : 0));
+        EXPECT_EQ(rig.window.statuses.back().text, "Datentransfer abgeschlossen");
+        EXPECT_EQ(rig.port.loader.image().size(), 31364u);
+        EXPECT_TRUE(rig.port.loader.rebooted());
+    }
+}
+
+TEST(Userdownloadunit, SendsAgainAfterAnAnswerWithASpoiltStartCodeOrEndByte) {
+    for (const std::size_t position : {0u, 1u, 2u}) {
+        SCOPED_TRACE("answer byte " + std::to_string(position));
+        bootsim::Faults faults;
+        faults.corrupt = {{10, position}};
+        Rig rig(faults);
+        const std::uint32_t before = rig.clock.now;
+        ASSERT_EQ(rig.run(), 1);
+        const auto& memo = rig.window.memo;
+        EXPECT_EQ(std::count(memo.begin(), memo.end(), "block sent"), 126);
+        EXPECT_EQ(std::count(memo.begin(), memo.end(), "unknown cmd/answer"), position == 1 ? 1 : 0);
+        // Without a whole answer frame the 3 s answer time-out had to pass.
+        EXPECT_EQ(rig.clock.now - before >= 3000, position != 1);
+        EXPECT_EQ(rig.window.statuses.back().text, "Datentransfer abgeschlossen");
+        EXPECT_EQ(rig.port.loader.image().size(), 31364u);
+    }
+}
+
 TEST(Userdownloadunit, ReportsAnUnknownStateInRedAndEndsInFailure) {
     Rig rig;
     rig.unit.setState(42);

@@ -1,7 +1,9 @@
 // CDlgDrives: its texts, the sorted drive list with the first entry selected,
 // and what "OK" and "Abbrechen" give.
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
 #include "GuiTestKit.h"
@@ -42,30 +44,46 @@ TEST_F(DriveChooserDialog, ShowsItsTextsAndButtons) {
     EXPECT_EQ(dlg.size(), du.toPixels(180, 49));
 }
 
-TEST_F(DriveChooserDialog, ListsEveryDriveSortedWithTheFirstSelected) {
+TEST_F(DriveChooserDialog, ListsEveryDriveByItsReadableNameSortedWithTheFirstSelected) {
     const auto c = drives.mount("/dev/sda1", "c-system", "ext4");
     const auto a = drives.mount("/dev/fd0", "A-floppy", "vfat");
     const auto n = drives.mount("server:/x", "net", "nfs");
+    drives.addDisk("sdc", false, {"sdc1"});
+    drives.addLabel("Archiv", "sdc1");
+    const auto d = drives.mount("/dev/sdc1", "d-archive", "ext4");
     drives.mount("proc", "proc", "proc");
+    drives.mount("tmpfs", "ram", "tmpfs");
     CDlgDrives dlg(drives.sources());
     QComboBox* combo = dlg.comboBox();
-    const QStringList expected{QString::fromStdString(a + "/"), QString::fromStdString(c + "/"),
-                               QString::fromStdString(n + "/")};
+    const QStringList expected{QString::fromStdString(a), QString::fromStdString(c), QString::fromStdString(n),
+                               QString::fromStdString("Archiv (" + d + ")")};
     EXPECT_EQ(entries(combo), expected);
     EXPECT_EQ(combo->currentIndex(), 0);
 
     dlg.findChild<QPushButton*>("IDC_1")->click();
-    EXPECT_EQ(dlg.result(), expected.front());
+    EXPECT_EQ(dlg.result(), QString::fromStdString(a + "/")) << "the result is the drive's root text";
     EXPECT_EQ(dlg.QDialog::result(), QDialog::Accepted);
 }
 
-TEST_F(DriveChooserDialog, OkGivesTheSelectedEntry) {
-    drives.mount("/dev/sda1", "a", "ext4");
-    const auto b = drives.mount("/dev/sda2", "b", "ext4");
+// The list drops down with room for a dozen drives, and as wide as the
+// longest name, which it shows whole.
+TEST_F(DriveChooserDialog, DropsDownADozenRowsWideEnoughForTheLongestName) {
+    std::string longest;
+    for (int i = 0; i < 14; ++i) {
+        const std::string name = "drive-" + std::to_string(i) + (i == 9 ? "-with-a-rather-long-mount-point-name" : "");
+        longest = std::max(longest, drives.mount("/dev/sdx" + std::to_string(i), name, "ext4"),
+                           [](const std::string& x, const std::string& y) { return x.size() < y.size(); });
+    }
     CDlgDrives dlg(drives.sources());
-    dlg.comboBox()->setCurrentIndex(1);
-    dlg.accept();
-    EXPECT_EQ(dlg.result(), QString::fromStdString(b + "/"));
+    QComboBox* combo = dlg.comboBox();
+    ASSERT_EQ(combo->count(), 14);
+    EXPECT_EQ(combo->maxVisibleItems(), 12);
+    EXPECT_EQ(combo->view()->textElideMode(), Qt::ElideNone);
+    EXPECT_GE(combo->view()->minimumWidth(),
+              combo->view()->fontMetrics().horizontalAdvance(QString::fromStdString(longest)));
+    EXPECT_GE(combo->view()->minimumWidth(), combo->width());
+    combo->setCurrentIndex(combo->findText(QString::fromStdString(longest)));
+    EXPECT_EQ(combo->lineEdit()->cursorPosition(), 0) << "the field shows the beginning of a long name";
 }
 
 TEST_F(DriveChooserDialog, TextTypedOverTheSelectionSelectsNothing) {

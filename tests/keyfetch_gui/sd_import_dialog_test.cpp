@@ -105,7 +105,7 @@ TEST_F(SdImportDialog, WithoutARemovableDriveTheChooserListsTheDrivesAndAbbreche
     }, dlg.get());
     clickSd();
 
-    EXPECT_EQ(listed, (QStringList{QString::fromStdString(data + "/"), QString::fromStdString(home + "/")}));
+    EXPECT_EQ(listed, (QStringList{QString::fromStdString(data), QString::fromStdString(home)}));
     ASSERT_TRUE(dlg->lastImport().has_value());
     EXPECT_TRUE(dlg->lastImport()->cancelled);
     waitUntil([] { return false; }, 100);
@@ -129,6 +129,82 @@ TEST_F(SdImportDialog, TheDriveChosenInTheChooserIsImported) {
 
     EXPECT_EQ(seen.text, "Es wurden 2 Container erfolgreich erstellt.");
     EXPECT_EQ(dlg->lastImport()->usedDrives.at(0).kind, kDriveChosen);
+}
+
+// The import runs on the window's thread and handles no events: the chooser
+// has to be gone, and the window it covered drawn again, before it starts.
+// (That the chooser also leaves an X screen at once is shown by the
+// screenshot script, keyfetch/gui/shots/take-screenshots.sh.)
+class ImportWatch final : public Clock {
+public:
+    std::uint32_t tickMs() override { return systemClock().tickMs(); }
+    void sleepMs(std::uint32_t ms) override { systemClock().sleepMs(ms); }
+    LocalTime localTime() override {
+        if (chooserAnswered && !seen) {
+            seen = true;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (qobject_cast<CDlgDrives*>(w) && w->isVisible()) ++choosersVisible;
+            paintsBeforeImport = paints;
+        }
+        return systemClock().localTime();
+    }
+    bool chooserAnswered = false;
+    bool seen = false;
+    int choosersVisible = 0;
+    int paints = 0;             // of the main window
+    int paintsWhenAnswered = 0;
+    int paintsBeforeImport = 0;
+};
+
+class PaintCounter final : public QObject {
+public:
+    explicit PaintCounter(int& count) : count_(count) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++count_;
+        return false;
+    }
+
+private:
+    int& count_;
+};
+
+TEST_F(SdImportDialog, TheChooserIsGoneAndTheWindowRepaintedBeforeTheImportStarts) {
+    ImportWatch watch;
+    dlg.reset();
+    oltrex::KeyFetchWindowSetup setup = bench.setup(false);
+    setup.clock = &watch;
+    dlg = std::make_unique<CKeyFetchDlg>(setup);
+    PaintCounter counter(watch.paints);
+    dlg->installEventFilter(&counter);
+    dlg->move(200, 150);
+    dlg->show();
+    const std::string data = bench.drives.mount("/dev/sda2", "data", "ext4");
+    writeCardFiles(data, {"x.dlb"});
+    SeenMessage seen;
+    QPoint boxCentre;
+    answerNextModal([&](QWidget* w) {
+        auto* chooser = qobject_cast<CDlgDrives*>(w);
+        ASSERT_NE(chooser, nullptr);
+        answerNextModal([&](QWidget* next) {
+            auto* box = qobject_cast<QMessageBox*>(next);
+            if (!box) return;
+            seen.shown = true;
+            boxCentre = box->frameGeometry().center();
+            box->button(QMessageBox::Ok)->click();
+        }, dlg.get());
+        watch.chooserAnswered = true;
+        watch.paintsWhenAnswered = watch.paints;
+        chooser->findChild<QPushButton*>("IDC_1")->click();
+    }, dlg.get());
+    clickSd();
+
+    ASSERT_TRUE(watch.seen) << "the import filed nothing";
+    EXPECT_EQ(watch.choosersVisible, 0);
+    EXPECT_GT(watch.paintsBeforeImport, watch.paintsWhenAnswered);
+    ASSERT_TRUE(seen.shown);
+    // The closing message has no owner but stands in the middle of the window.
+    EXPECT_LE((boxCentre - dlg->frameGeometry().center()).manhattanLength(), 2);
+    EXPECT_EQ(dlg->lastImport()->containers(), 1);
 }
 
 TEST_F(SdImportDialog, NothingFoundGivesTheErrorMessage) {

@@ -7,10 +7,10 @@
 // reboots into an image it did not receive whole.
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <string>
 #include <vector>
 
+#include "../support/BootLoaderWire.h"
 #include "ProveSupport.h"
 #include "oltrex/bootsim/BootLoader.h"
 #include "oltrex/keyrefresh/CarriedFirmware.h"
@@ -32,35 +32,28 @@ class StepClock final : public oltrex::Clock {
 class WirePort final : public oltrex::ComPort {
   public:
     WirePort(StepClock& clock, oltrex::bootsim::Faults faults)
-        : loader(std::move(faults)), clock_(clock) {}
+        : wire(std::move(faults)), clock_(clock) {}
 
     int open(const MessageSink& message) override {
         if (message) message("USB-Mode 115200 Baud");
         return 0;
     }
     int readByte() override {
-        if (rx_.empty()) {
-            clock_.now += 1;  // the 1 ms read time-out
-            return -1;
-        }
-        const int b = rx_.front();
-        rx_.pop_front();
+        const int b = wire.receive(clock_.now);
+        if (b < 0) clock_.now += 1;  // the 1 ms read time-out
         return b;
     }
     void write(const std::uint8_t* bytes, std::size_t size) override {
-        for (std::size_t i = 0; i < size; ++i) {
-            if (auto result = loader.feed(bytes[i]))
-                rx_.insert(rx_.end(), result->answerLine.begin(), result->answerLine.end());
-        }
+        wire.send(bytes, size, clock_.now);
     }
     void close() override {}
     std::string description() const override { return "wire"; }
 
-    oltrex::bootsim::BootLoader loader;
+    oltrex::testing::BootLoaderWire wire;
+    oltrex::bootsim::BootLoader& loader = wire.loader;
 
   private:
     StepClock& clock_;
-    std::deque<std::uint8_t> rx_;
 };
 
 struct Transfer {

@@ -36,8 +36,8 @@ TEST_F(ConsoleChooserTest, ListsTheDrivesWithTheDialogsTexts) {
     const std::string text = out.str();
     EXPECT_NE(text.find("Bitte wählen Sie ein Laufwerk aus:"), std::string::npos);
     EXPECT_NE(text.find("(Buchstabe aus Explorer ersichtlich)"), std::string::npos);
-    EXPECT_NE(text.find("1  " + first + "/"), std::string::npos);
-    EXPECT_NE(text.find("2  " + second + "/"), std::string::npos);
+    EXPECT_NE(text.find("1  " + first + "\n"), std::string::npos);
+    EXPECT_NE(text.find("2  " + second + "\n"), std::string::npos);
 }
 
 TEST_F(ConsoleChooserTest, AnEmptyAnswerTakesThePreselectedFirstDrive) {

@@ -3,7 +3,6 @@
 // port wired straight to the simulated boot loader, test images and log lines.
 #include <cstdint>
 #include <cstdlib>
-#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -13,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/BootLoaderWire.h"
 #include "oltrex/bootsim/BootLoader.h"
 #include "oltrex/device/ComPort.h"
 #include "oltrex/platform/Clock.h"
@@ -38,7 +38,7 @@ public:
 // byte costs one millisecond of the fake clock, like the real 1 ms time-out.
 class LoopbackPort final : public ComPort {
 public:
-    LoopbackPort(FakeClock& clock, bootsim::Faults faults = {}) : loader(std::move(faults)), clock_(clock) {}
+    LoopbackPort(FakeClock& clock, bootsim::Faults faults = {}) : wire(std::move(faults)), clock_(clock) {}
 
     int open(const MessageSink& message) override {
         ++opens;
@@ -48,28 +48,21 @@ public:
         return 0;
     }
     int readByte() override {
-        if (rx_.empty()) {
-            clock_.now += 1;
-            return -1;
-        }
-        const int b = rx_.front();
-        rx_.pop_front();
+        const int b = wire.receive(clock_.now);
+        if (b < 0) clock_.now += 1;
         return b;
     }
     void write(const std::uint8_t* bytes, std::size_t size) override {
         ++writeCalls;
         lineBytesSent += size;
+        line.insert(line.end(), bytes, bytes + size);
         for (std::size_t i = 0; i < size; ++i) {
             if (sentDecoder_.feed(bytes[i])) {
                 sentFrames.emplace_back(sentDecoder_.data(), sentDecoder_.data() + sentDecoder_.size());
                 sentDecoder_.reset();
             }
-            auto result = loader.feed(bytes[i]);
-            if (!result) continue;
-            std::vector<std::uint8_t> answer = result->answerLine;
-            if (answerOverride) answerOverride(result->number, answer);
-            rx_.insert(rx_.end(), answer.begin(), answer.end());
         }
+        wire.send(bytes, size, clock_.now);
     }
     void close() override {
         ++closes;
@@ -77,10 +70,12 @@ public:
     }
     std::string description() const override { return isOpen ? "loopback" : ""; }
 
-    bootsim::BootLoader loader;
+    BootLoaderWire wire;
+    bootsim::BootLoader& loader = wire.loader;
     // Replaces the line bytes of the answer to frame k (1-based).
-    std::function<void(std::uint32_t, std::vector<std::uint8_t>&)> answerOverride;
+    std::function<void(std::uint32_t, std::vector<std::uint8_t>&)>& answerOverride = wire.answerOverride;
     std::vector<std::vector<std::uint8_t>> sentFrames;
+    std::vector<std::uint8_t> line;  // every byte written
     int openResult = 0;
     int opens = 0;
     int closes = 0;
@@ -90,7 +85,6 @@ public:
 
 private:
     FakeClock& clock_;
-    std::deque<std::uint8_t> rx_;
     FrameDecoder sentDecoder_{4096};
 };
 

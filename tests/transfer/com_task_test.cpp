@@ -132,7 +132,7 @@ TEST_F(ComTaskTest, SendsATinyImageAsOneLastBlock) {
 
 TEST_F(ComTaskTest, AbsorbsThreeDroppedAnswersSpreadOverTheTransfer) {
     const Bytes image = makeTestImage(45096);
-    LoopbackPort port(clock, bootsim::Faults{{5, 90, 178}, {}, {}, 0});
+    LoopbackPort port(clock, bootsim::Faults{.dropAnswer = {5, 90, 178}});
     ASSERT_EQ(transfer(port, image), 1);
     EXPECT_EQ(lastTimeoutResends, 3u);
     EXPECT_EQ(port.loader.image(), image);
@@ -140,7 +140,7 @@ TEST_F(ComTaskTest, AbsorbsThreeDroppedAnswersSpreadOverTheTransfer) {
 
 TEST_F(ComTaskTest, FailsOnTheFourthAnswerTimeOut) {
     const Bytes image = makeTestImage(45096);
-    LoopbackPort port(clock, bootsim::Faults{{3, 40, 100, 150}, {}, {}, 0});
+    LoopbackPort port(clock, bootsim::Faults{.dropAnswer = {3, 40, 100, 150}});
     ASSERT_EQ(transfer(port, image), -1);
     const auto all = lines();
     ASSERT_GE(all.size(), 2u);
@@ -151,7 +151,7 @@ TEST_F(ComTaskTest, FailsOnTheFourthAnswerTimeOut) {
 
 TEST_F(ComTaskTest, ResendsAfterTheAnswerTimeOutOnlyWhenTheTimeHasPassed) {
     const Bytes image = makeTestImage(600);
-    LoopbackPort port(clock, bootsim::Faults{{1}, {}, {}, 0});
+    LoopbackPort port(clock, bootsim::Faults{.dropAnswer = {1}});
     const std::uint32_t before = clock.now;
     ASSERT_EQ(transfer(port, image, ComTaskLimits{3000, 3, 10, 2048}), 1);
     EXPECT_GE(clock.now - before, 3000u);
@@ -160,7 +160,7 @@ TEST_F(ComTaskTest, ResendsAfterTheAnswerTimeOutOnlyWhenTheTimeHasPassed) {
 
 TEST_F(ComTaskTest, ResendsTheSameFrameAfterANack) {
     const Bytes image = makeTestImage(1000);
-    LoopbackPort port(clock, bootsim::Faults{{}, {2}, {}, 0});
+    LoopbackPort port(clock, bootsim::Faults{.nack = {2}});
     ASSERT_EQ(transfer(port, image), 1);
     ASSERT_EQ(port.sentFrames.size(), 4u + 1u + 2u);
     EXPECT_EQ(port.sentFrames[1], port.sentFrames[2]);
@@ -172,12 +172,53 @@ TEST_F(ComTaskTest, ResendsTheSameFrameAfterANack) {
 TEST_F(ComTaskTest, ResendsTheHeaderBlockAfterANack) {
     const Bytes image = makeTestImage(300);
     // Frames: two data blocks, the header (refused), the header again, the reboot.
-    LoopbackPort port(clock, bootsim::Faults{{}, {3}, {}, 0});
+    LoopbackPort port(clock, bootsim::Faults{.nack = {3}});
     ASSERT_EQ(transfer(port, image), 1);
     ASSERT_EQ(port.sentFrames.size(), 5u);
     EXPECT_EQ(port.sentFrames[2].size(), 267u);
     EXPECT_EQ(port.sentFrames[3], port.sentFrames[2]);
     EXPECT_EQ(port.sentFrames[4], Bytes{0x0A});
+}
+
+// The key's answer to frame 5 arriving late: just inside the 3 s answer
+// time-out it is taken; just outside it the frame goes out again first, and
+// the key's repeated answer keeps the transfer going to its end.
+TEST_F(ComTaskTest, TakesAnAnswerJustInsideTheTimeOutAndResendsForOneJustOutside) {
+    const Bytes image = makeTestImage(45096);
+    LoopbackPort inside(clock, bootsim::Faults{.delayMs = {{5, 2999}}});
+    ASSERT_EQ(transfer(inside, image), 1);
+    EXPECT_EQ(lastTimeoutResends, 0u);
+    EXPECT_EQ(inside.sentFrames.size(), 179u);
+    EXPECT_EQ(inside.loader.image(), image);
+
+    ASSERT_TRUE(log.openFresh(folder.path()));
+    LoopbackPort outside(clock, bootsim::Faults{.delayMs = {{5, 3001}}});
+    ASSERT_EQ(transfer(outside, image), 1);
+    EXPECT_EQ(lastTimeoutResends, 1u);
+    EXPECT_EQ(countFrames(outside, outside.sentFrames[4]), 2u);
+    EXPECT_EQ(outside.loader.image(), image);
+    EXPECT_TRUE(outside.loader.rebooted());
+}
+
+// An answer whose opening, code or closing byte was spoilt on the line.
+TEST_F(ComTaskTest, RecoversFromAnAnswerWithASpoiltStartCodeOrEndByte) {
+    const Bytes image = makeTestImage(2000);
+    struct Case {
+        std::size_t position;
+        std::uint32_t timeoutResends;  // a spoilt frame edge is no answer: the time-out resends
+    };
+    for (const Case c : {Case{0, 1}, Case{1, 0}, Case{2, 1}}) {
+        SCOPED_TRACE("answer byte " + std::to_string(c.position));
+        ASSERT_TRUE(log.openFresh(folder.path()));
+        LoopbackPort port(clock, bootsim::Faults{.corrupt = {{3, c.position}}});
+        ASSERT_EQ(transfer(port, image), 1);
+        EXPECT_EQ(lastTimeoutResends, c.timeoutResends);
+        EXPECT_EQ(port.sentFrames[3], port.sentFrames[2]) << "the third frame went out again";
+        EXPECT_EQ(port.loader.image(), image);
+        const auto all = lines();
+        const bool unknown = std::find(all.begin(), all.end(), "displMsg(): unknown cmd/answer ") != all.end();
+        EXPECT_EQ(unknown, c.position == 1);
+    }
 }
 
 TEST_F(ComTaskTest, TakesAnAnswerOfAnEscapedZeroForUnknownAndResends) {
@@ -216,7 +257,7 @@ TEST_F(ComTaskTest, CountsRefusalsInARowPerFrame) {
 
 TEST_F(ComTaskTest, EndsInErrorWhenTheKeyFallsSilent) {
     const Bytes image = makeTestImage(45096);
-    LoopbackPort port(clock, bootsim::Faults{{}, {}, {}, 20});
+    LoopbackPort port(clock, bootsim::Faults{.silentFrom = 20});
     ASSERT_EQ(transfer(port, image), -1);
     // Frame 20 and its three resends went out, then the fourth time-out ended it.
     EXPECT_EQ(port.sentFrames.size(), 19u + 4u);
@@ -280,7 +321,7 @@ TEST_F(ComTaskTest, LeadsAnUnknownStateIntoTheErrorState) {
 
 TEST_F(ComTaskTest, StartsEveryTransferAfresh) {
     const Bytes image = makeTestImage(700);
-    LoopbackPort first(clock, bootsim::Faults{{2}, {}, {}, 0});
+    LoopbackPort first(clock, bootsim::Faults{.dropAnswer = {2}});
     ComTask task(first, clock, events);
     task.setImage({image.data(), static_cast<std::uint32_t>(image.size()), kDescription});
     task.setState(eStart);

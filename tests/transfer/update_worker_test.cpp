@@ -135,7 +135,7 @@ TEST_F(UpdateWorkerTest, EndsWithoutTransferWhenTheKeyRefusesTheBootLoader) {
 }
 
 TEST_F(UpdateWorkerTest, ReportsAFailedTransferAsFailure) {
-    LoopbackPort port(clock, bootsim::Faults{{}, {}, {}, 1});
+    LoopbackPort port(clock, bootsim::Faults{.silentFrom = 1});
     UpdateWorkerSetup s = setup(port);
     s.limits.answerTimeoutMs = 50;
     EXPECT_EQ(runUpdateWorker(pages, s), -1);

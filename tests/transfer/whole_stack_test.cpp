@@ -178,6 +178,40 @@ TEST_F(WholeStack, ResendsTheSameFrameAfterANack) {
     EXPECT_EQ(stored, image);
 }
 
+TEST_F(WholeStack, TakesALateAnswerInsideTheTimeOutAndResendsForOneOutsideIt) {
+    ASSERT_TRUE(simulator.start(link, {"--key", key.string(), "--delay", "300@5,40"}));
+    ASSERT_EQ(transfer(quick), 1);
+    EXPECT_EQ(simulator.wait(), 0);
+    EXPECT_EQ(count("displMsg(): block sent "), 179u);
+
+    std::error_code ec;
+    fs::remove(key / "firmware.bin", ec);
+    ASSERT_TRUE(log.openFresh(folder.path()));
+    Simulator late;
+    ASSERT_TRUE(late.start(link, {"--key", key.string(), "--delay", "1400@5"}));
+    ASSERT_EQ(transfer(quick), 1);
+    EXPECT_EQ(late.wait(), 0);
+    EXPECT_EQ(count("displMsg(): block sent "), 180u);
+    Bytes stored;
+    ASSERT_TRUE(readWholeFile(key / "firmware.bin", stored, ec));
+    EXPECT_EQ(stored, image);
+}
+
+TEST_F(WholeStack, RecoversFromAnswersWithASpoiltStartCodeOrEndByte) {
+    // Frame 5's answer loses its opening byte, the resent frame's answer its
+    // code, the next resend's answer its closing byte.
+    ASSERT_TRUE(simulator.start(link, {"--key", key.string(), "--corrupt", "5:0", "--corrupt", "6:1",
+                                       "--corrupt", "7:2"}));
+    ASSERT_EQ(transfer(quick), 1);
+    EXPECT_EQ(simulator.wait(), 0);
+    EXPECT_EQ(count("displMsg(): unknown cmd/answer "), 1u);
+    EXPECT_EQ(count("displMsg(): block sent "), 179u + 3u);
+    Bytes stored;
+    std::error_code ec;
+    ASSERT_TRUE(readWholeFile(key / "firmware.bin", stored, ec));
+    EXPECT_EQ(stored, image);
+}
+
 TEST_F(WholeStack, EndsInErrorWhenTheKeyFallsSilent) {
     ASSERT_TRUE(simulator.start(link, {"--silent-from", "3"}));
     ASSERT_EQ(transfer(quick), -1);

@@ -1,5 +1,6 @@
 #include "oltrex/drives/DriveScanner.h"
 
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 
 #include <algorithm>
@@ -7,7 +8,6 @@
 #include <fstream>
 
 #include "oltrex/drives/CapacityText.h"
-#include "oltrex/drives/MountTable.h"
 #include "oltrex/drives/PatternMatch.h"
 #include "oltrex/platform/PathText.h"
 
@@ -61,6 +61,31 @@ bool isFolder(const std::string& path) {
 
 DriveScanner::DriveScanner(DriveSources sources) : sources_(std::move(sources)) {}
 
+bool DriveScanner::isBlockDevice(const MountEntry& mount) const {
+    std::error_code ec;
+    if (!mount.deviceNumber.empty() && fs::exists(sources_.sysRoot / "dev" / "block" / mount.deviceNumber, ec))
+        return true;
+    const std::string name = kernelDeviceName(mount.source, sources_.devRoot);
+    if (name.empty()) return false;
+    const fs::path block = sources_.sysRoot / "block";
+    if (fs::exists(sources_.sysRoot / "class" / "block" / name, ec) || fs::exists(block / name, ec)) return true;
+    for (fs::directory_iterator it(block, ec), end; !ec && it != end; it.increment(ec))
+        if (fs::is_directory(it->path() / name, ec)) return true;
+    struct stat info {};
+    const fs::path node = sources_.devRoot / mount.source.substr(5);
+    return ::stat(node.c_str(), &info) == 0 && S_ISBLK(info.st_mode);
+}
+
+bool DriveScanner::countsAsDrive(const MountEntry& mount) const {
+    const FsClass fsClass = classifyFsType(mount.fsType);
+    if (fsClass == FsClass::Pseudo || fsClass == FsClass::RamDisk) return false;
+    if (isSystemFolder(mount.mountPoint)) return false;
+    // A folder of a file system mounted elsewhere (containers and sandboxes
+    // bring in system folders of their host this way).
+    if (mount.root != "/" && isSystemFolder(mount.root)) return false;
+    return fsClass == FsClass::Remote || isBlockDevice(mount);
+}
+
 bool DriveScanner::isRemovable(const std::string& device) const {
     const std::string name = kernelDeviceName(device, sources_.devRoot);
     if (name.empty()) return false;
@@ -91,12 +116,11 @@ void DriveScanner::scanDrives() {
     std::vector<MountEntry> mounts = readMountTable(sources_.mountTable);
     for (std::size_t i = 0; i < mounts.size(); ++i) {
         const MountEntry& m = mounts[i];
-        const FsClass fsClass = classifyFsType(m.fsType);
-        if (fsClass == FsClass::Pseudo) continue;
         // A later mount on the same point hides this one.
         bool hidden = std::any_of(mounts.begin() + static_cast<std::ptrdiff_t>(i) + 1, mounts.end(),
                                   [&](const MountEntry& later) { return later.mountPoint == m.mountPoint; });
-        if (hidden || !isFolder(m.mountPoint)) continue;
+        if (hidden || !countsAsDrive(m) || !isFolder(m.mountPoint)) continue;
+        const FsClass fsClass = classifyFsType(m.fsType);
 
         DriveRecord drive;
         drive.name = m.mountPoint;
@@ -104,7 +128,6 @@ void DriveScanner::scanDrives() {
         switch (fsClass) {
             case FsClass::Remote: drive.kind = kDriveRemote; break;
             case FsClass::CdRom: drive.kind = kDriveCdRom; break;
-            case FsClass::RamDisk: drive.kind = kDriveRamDisk; break;
             default: drive.kind = isRemovable(m.source) ? kDriveRemovable : kDriveFixed; break;
         }
         if (drive.kind == kDriveRemovable) {
@@ -112,15 +135,13 @@ void DriveScanner::scanDrives() {
             drive.freeText = drive.totalText = kFloppySizeText;
         } else {
             drive.label = volumeLabel(m.source);
-            if (drive.kind != kDriveRamDisk) {
-                struct statvfs info {};
-                if (statvfs(drive.name.c_str(), &info) == 0) {
-                    const std::uint64_t unit = info.f_frsize ? info.f_frsize : info.f_bsize;
-                    drive.freeText = capacityText(std::uint64_t(info.f_bavail) * unit, sources_.capacityUnitStep,
-                                                  sources_.capacitySeparator);
-                    drive.totalText = capacityText(std::uint64_t(info.f_blocks) * unit, sources_.capacityUnitStep,
-                                                   sources_.capacitySeparator);
-                }
+            struct statvfs info {};
+            if (statvfs(drive.name.c_str(), &info) == 0) {
+                const std::uint64_t unit = info.f_frsize ? info.f_frsize : info.f_bsize;
+                drive.freeText = capacityText(std::uint64_t(info.f_bavail) * unit, sources_.capacityUnitStep,
+                                              sources_.capacitySeparator);
+                drive.totalText = capacityText(std::uint64_t(info.f_blocks) * unit, sources_.capacityUnitStep,
+                                               sources_.capacitySeparator);
             }
         }
         drives_.push_back(std::move(drive));

@@ -3,6 +3,13 @@
 // a download, and the drive chooser. Run it on a screen with a black root
 // window (Xvfb -br), where the window is the only thing shown.
 //   keyfetch-window-shots <key folder> <output folder> [work folder]
+//   keyfetch-window-shots --check <card folder> <output folder>
+//
+// With --check (as scripts/window-check.sh runs it, with a window manager)
+// it imports the SD-card files in <card folder>, offered as the only drive,
+// through the drive chooser, and takes the screen the moment the import
+// starts: the chooser must be gone and the window below drawn again, and the
+// closing message must stand in the middle of the window.
 #include <QApplication>
 #include <QGuiApplication>
 #include <QImage>
@@ -11,14 +18,20 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <QMessageBox>
+#include <QPushButton>
+
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 
 #include "oltrex/keyfetch/KeySession.h"
 #include "oltrex/keyfetch/gui/DlgDrives.h"
 #include "oltrex/keyfetch/gui/KeyFetchDlg.h"
 #include "oltrex/platform/Folders.h"
+#include "oltrex/qtcommon/GermanTexts.h"
 
 namespace {
 
@@ -65,16 +78,128 @@ bool shoot(QWidget& widget, const fs::path& file) {
     return saved;
 }
 
+bool report(const char* check, bool ok) {
+    std::printf("check %s: %s\n", check, ok ? "ok" : "FAILED");
+    return ok;
+}
+
+// Share of the pixels of `a` that `b` has alike (both the same size).
+double alike(const QImage& a, const QImage& b) {
+    if (a.size() != b.size() || a.isNull()) return 0;
+    long same = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) same += (a.pixel(x, y) & 0xFFFFFF) == (b.pixel(x, y) & 0xFFFFFF);
+    return double(same) / (double(a.width()) * a.height());
+}
+
+// Takes the screen at the first file the import files, once the chooser was
+// answered.
+class ImportStartShot final : public oltrex::Clock {
+public:
+    std::uint32_t tickMs() override { return oltrex::systemClock().tickMs(); }
+    void sleepMs(std::uint32_t ms) override { oltrex::systemClock().sleepMs(ms); }
+    oltrex::LocalTime localTime() override {
+        if (window && chooserAnswered && screen.isNull()) {
+            screen = window->screen()->grabWindow(0).toImage();
+            drawn = window->grab().toImage();
+            for (QWidget* w : QApplication::topLevelWidgets())
+                choosersLeft += qobject_cast<oltrex::CDlgDrives*>(w) && w->isVisible();
+        }
+        return oltrex::systemClock().localTime();
+    }
+    QWidget* window = nullptr;
+    bool chooserAnswered = false;
+    QImage screen, drawn;
+    int choosersLeft = 0;
+};
+
+// The card folder as the only drive of a made-up mount table.
+oltrex::DriveSources onlyDrive(const fs::path& card, const fs::path& scratch) {
+    fs::create_directories(scratch / "sys" / "class" / "block" / "sdz1");
+    std::ofstream(scratch / "mounts") << "/dev/sdz1 " << card.string() << " ext4 rw 0 0\n";
+    oltrex::DriveSources sources;
+    sources.mountTable = scratch / "mounts";
+    sources.sysRoot = scratch / "sys";
+    sources.devRoot = scratch / "dev";
+    return sources;
+}
+
+int check(const fs::path& card, const fs::path& out) {
+    std::error_code ec;
+    const fs::path work = oltrex::createWorkFolder(ec);
+    ImportStartShot shot;
+    oltrex::KeyFetchWindowSetup setup;
+    setup.workFolder = work;
+    setup.clock = &shot;
+    setup.drives = onlyDrive(card, work / "machine");
+    QRect chooserFrame, messageFrame;
+    bool ok = true;
+    {
+        oltrex::CKeyFetchDlg dialog(setup);
+        shot.window = &dialog;
+        dialog.move(300, 200);
+        dialog.show();
+        waitFor(500);
+        QTimer poll;
+        bool answering = false;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal || modal == &dialog || !modal->isVisible() || answering) return;
+            answering = true;
+            // Once the window manager has framed it.
+            QTimer::singleShot(500, modal, [&, modal] {
+                answering = false;
+                if (auto* chooser = qobject_cast<oltrex::CDlgDrives*>(modal)) {
+                    chooserFrame = chooser->frameGeometry();
+                    shot.chooserAnswered = true;
+                    chooser->accept();
+                } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                    messageFrame = box->frameGeometry();
+                    box->button(QMessageBox::Ok)->click();
+                }
+            });
+        });
+        poll.start(20);
+        dialog.onSdCard();
+        const fs::path picture = out / "keyfetch-import-started.png";
+        shot.screen.save(QString::fromStdString(picture.string()));
+        std::printf("wrote %s\n", picture.c_str());
+
+        ok &= report("the import filed a file after the chooser", !shot.screen.isNull() &&
+                                                                        dialog.lastImport() &&
+                                                                        dialog.lastImport()->containers() > 0);
+        ok &= report("no chooser is left when the import starts", shot.choosersLeft == 0);
+        const QRect covered = chooserFrame.intersected(dialog.geometry());
+        ok &= report("the window is drawn again where the chooser stood",
+                     !covered.isEmpty() &&
+                         alike(shot.screen.copy(covered), shot.drawn.copy(covered.translated(-dialog.geometry().topLeft()))) >
+                             0.95);
+        ok &= report("the closing message stands in the middle of the window",
+                     !messageFrame.isNull() &&
+                         (messageFrame.center() - dialog.frameGeometry().center()).manhattanLength() <= 16);
+        dialog.reject();
+    }
+    fs::remove_all(work, ec);
+    return ok ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    const bool checking = argc == 4 && std::strcmp(argv[1], "--check") == 0;
     if (argc < 3) {
-        std::fprintf(stderr, "usage: keyfetch-window-shots <key folder> <output folder> [work folder]\n");
+        std::fprintf(stderr, "usage: keyfetch-window-shots <key folder> <output folder> [work folder]\n"
+                             "       keyfetch-window-shots --check <card folder> <output folder>\n");
         return 2;
+    }
+    QApplication app(argc, argv);
+    oltrex::qtcommon::installGermanTranslations(app);
+    if (checking) {
+        fs::create_directories(argv[3]);
+        return check(argv[2], argv[3]);
     }
     ::setenv("OLTREX_KEY", argv[1], 1);
     const fs::path out = argv[2];
-    QApplication app(argc, argv);
 
     std::error_code ec;
     const fs::path work = argc > 3 ? fs::path(argv[3]) : oltrex::createWorkFolder(ec);

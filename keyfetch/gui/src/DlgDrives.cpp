@@ -1,11 +1,17 @@
 #include "oltrex/keyfetch/gui/DlgDrives.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QFontMetrics>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 
 #include <algorithm>
 
+#include "oltrex/drives/DriveChoice.h"
 #include "oltrex/keyfetch/gui/DialogUnits.h"
 #include "oltrex/keyfetch/gui/KeyFetchArt.h"
 
@@ -14,7 +20,7 @@ namespace {
 
 constexpr DuRect kPromptRect{7, 6, 118, 8};
 constexpr DuRect kHintRect{7, 15, 118, 8};
-constexpr DuRect kComboRect{7, 28, 116, 60};  // with its dropped-down list
+constexpr DuRect kComboRect{7, 28, 116, 12};
 constexpr DuRect kOkRect{129, 7, 44, 14};
 constexpr DuRect kCancelRect{129, 26, 44, 14};
 
@@ -42,7 +48,10 @@ CDlgDrives::CDlgDrives(DriveSources sources, QWidget* parent) : QDialog(parent),
     QRect comboRect = du.toPixels(kComboRect);
     comboRect.setHeight(m_combo->sizeHint().height());
     m_combo->setGeometry(comboRect);
-    m_combo->setMaxVisibleItems(std::max(1, du.toPixelsY(kComboRect.h) / std::max(1, m_combo->sizeHint().height())));
+    m_combo->setMaxVisibleItems(kDriveChoiceRows);
+    // The list drops down as wide as its longest entry, nothing cut short.
+    m_combo->view()->setTextElideMode(Qt::ElideNone);
+    connect(m_combo, &QComboBox::currentIndexChanged, this, [this] { showStartOfEntry(); });
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("IDC_1"));
@@ -61,23 +70,32 @@ CDlgDrives::CDlgDrives(DriveSources sources, QWidget* parent) : QDialog(parent),
 void CDlgDrives::fillDriveList() {
     DriveScanner scanner(m_sources);
     scanner.scanDrives();
-    QStringList roots;
-    for (const DriveRecord& drive : scanner.drives()) roots << QString::fromStdString(driveRootText(drive));
-    // A sorted list, as the combo box keeps it.
-    std::sort(roots.begin(), roots.end(), [](const QString& a, const QString& b) {
-        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
-    });
     m_combo->clear();
-    m_combo->addItems(roots);
+    int widest = 0;
+    const QFontMetrics metrics(m_combo->view()->font());
+    for (const DriveChoice& choice : driveChoices(scanner.drives())) {
+        const QString text = QString::fromStdString(choice.text);
+        m_combo->addItem(text, QString::fromStdString(choice.rootText));
+        widest = std::max(widest, metrics.horizontalAdvance(text));
+    }
+    const int frame = 2 * m_combo->view()->frameWidth() + m_combo->view()->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    m_combo->view()->setMinimumWidth(std::max(m_combo->width(), widest + frame + 16));
     m_combo->clearEditText();
     if (m_combo->count() > 0) m_combo->setCurrentIndex(0);
+    showStartOfEntry();
+}
+
+void CDlgDrives::showStartOfEntry() {
+    // A name longer than the field shows its beginning, where the label is.
+    if (QLineEdit* edit = m_combo->lineEdit()) edit->setCursorPosition(0);
 }
 
 void CDlgDrives::accept() {
     m_result.clear();
     // Only an entry of the list counts; text typed over it selects nothing.
     const int index = m_combo->currentIndex();
-    if (index >= 0 && m_combo->currentText() == m_combo->itemText(index)) m_result = m_combo->itemText(index);
+    if (index >= 0 && m_combo->currentText() == m_combo->itemText(index))
+        m_result = m_combo->itemData(index).toString();
     QDialog::accept();
 }
 
@@ -90,9 +108,16 @@ DlgDrivesChooser::DlgDrivesChooser(QWidget* parent, DriveSources sources)
     : parent_(parent), sources_(std::move(sources)) {}
 
 bool DlgDrivesChooser::chooseDrive(std::string& rootText) {
-    CDlgDrives dialog(sources_, parent_);
-    const bool ok = dialog.exec() == QDialog::Accepted;
-    rootText = dialog.result().toStdString();
+    bool ok = false;
+    {
+        CDlgDrives dialog(sources_, parent_);
+        ok = dialog.exec() == QDialog::Accepted;
+        rootText = dialog.result().toStdString();
+    }
+    // Nothing is handled while the import runs: the window system has to
+    // take the chooser away now, and the window it covered is drawn again.
+    if (parent_) parent_->window()->repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     return ok;
 }
 

@@ -18,6 +18,7 @@
 #include "oltrex/keyfetch/gui/DlgDrives.h"
 #include "oltrex/keyfetch/gui/KeyFetchArt.h"
 #include "oltrex/keyfetch/gui/MainDialogLayout.h"
+#include "oltrex/qtcommon/CentredMessageBox.h"
 
 #ifndef OLTREX_VERSION
 #define OLTREX_VERSION ""
@@ -193,12 +194,13 @@ void CKeyFetchDlg::animateOnce() { afterAnimatorStep(m_activity.advance()); }
 
 void CKeyFetchDlg::refreshFromSession() {
     const SessionView view = m_session.view();
-    if (view.state != SessionState::Write) {
+    // While the SD-card import runs, both buttons stay disabled.
+    if (view.state != SessionState::Write && !m_importing) {
         m_activityBar->hide();
         m_start->setEnabled(view.usableCount > 0 && view.display.downloadCounter != kUnknownText);
     }
     // The SD-card import and a download never file at the same time.
-    m_sdCard->setEnabled(view.state != SessionState::Write);
+    m_sdCard->setEnabled(view.state != SessionState::Write && !m_importing);
     m_status->setText(text(view.display.status));
     m_firmware->setText(text(view.display.firmware));
     m_keyNumber->setText(text(view.display.keyNumber));
@@ -230,12 +232,16 @@ void CKeyFetchDlg::onSdCard() {
     request.firmwareNumber = keyFirmwareNumber(m_session.display().firmware);
     SdCardImport import(m_store, m_clock, m_setup.drives, m_setup.workFolder);
     DlgDrivesChooser chooser(this, m_setup.drives);
+    m_importing = true;
     m_lastImport = import.run(request, chooser);
+    m_importing = false;
 
     if (m_lastImport->message) {
         const ImportMessage& m = *m_lastImport->message;
-        QMessageBox box(m.icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::Information,
-                        text(m.caption), text(m.text), QMessageBox::Ok);
+        // A box without an owner, standing in the middle of the window.
+        qtcommon::CentredMessageBox box(m.icon == MessageIcon::Error ? QMessageBox::Critical
+                                                                     : QMessageBox::Information,
+                                        text(m.caption), text(m.text), QMessageBox::Ok, nullptr, this);
         box.setObjectName(QStringLiteral("SdImportMessage"));
         box.exec();
     }

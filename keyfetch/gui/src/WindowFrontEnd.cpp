@@ -10,6 +10,7 @@
 #include "oltrex/keyfetch/gui/KeyFetchArt.h"
 #include "oltrex/keyfetch/gui/KeyFetchDlg.h"
 #include "oltrex/platform/Folders.h"
+#include "oltrex/qtcommon/GermanTexts.h"
 
 namespace oltrex {
 
@@ -24,6 +25,7 @@ bool keyFetchWindowAvailable() {
 
 int runKeyFetchWindow(int argc, char** argv) {
     QApplication app(argc, argv);
+    qtcommon::installGermanTranslations(app);
     QApplication::setWindowIcon(keyFetchIcon());
 
     std::error_code ec;

@@ -3,6 +3,7 @@
 #include <istream>
 #include <ostream>
 
+#include "oltrex/drives/DriveChoice.h"
 #include "oltrex/sdimport/SdCardImport.h"
 
 namespace oltrex {
@@ -13,10 +14,11 @@ ConsoleDriveChooser::ConsoleDriveChooser(std::istream& in, std::ostream& out, Dr
 bool ConsoleDriveChooser::chooseDrive(std::string& rootText) {
     DriveScanner scanner(sources_);
     scanner.scanDrives();
-    const auto& drives = scanner.drives();
+    // The same list as the window's chooser.
+    const std::vector<DriveChoice> drives = driveChoices(scanner.drives());
 
     out_ << kKeyFetchCaption << "\nBitte wählen Sie ein Laufwerk aus:\n(Buchstabe aus Explorer ersichtlich)\n";
-    for (std::size_t i = 0; i < drives.size(); ++i) out_ << "  " << (i + 1) << "  " << driveRootText(drives[i]) << '\n';
+    for (std::size_t i = 0; i < drives.size(); ++i) out_ << "  " << (i + 1) << "  " << drives[i].text << '\n';
     for (;;) {
         out_ << "Laufwerk [" << (drives.empty() ? 0 : 1) << "], a = Abbrechen: " << std::flush;
         std::string line;
@@ -32,14 +34,14 @@ bool ConsoleDriveChooser::chooseDrive(std::string& rootText) {
             return false;
         }
         if (line.empty()) {
-            rootText = drives.empty() ? std::string() : driveRootText(drives.front());
+            rootText = drives.empty() ? std::string() : drives.front().rootText;
             return true;
         }
         std::size_t pick = 0;
         bool number = line.find_first_not_of("0123456789") == std::string::npos && line.size() < 6;
         if (number) pick = std::stoul(line);
         if (number && pick >= 1 && pick <= drives.size()) {
-            rootText = driveRootText(drives[pick - 1]);
+            rootText = drives[pick - 1].rootText;
             return true;
         }
         out_ << "Keine gültige Auswahl.\n";

@@ -61,6 +61,11 @@ protected:
     TFormInfo info;
 };
 
+// The transfer runs on its own thread: waits until the form has taken its end.
+bool transferEnds(const TForm2& form) {
+    return waitFor([&] { return !form.transferRunning(); }, 30000);
+}
+
 std::vector<std::uint8_t> fileBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
@@ -78,6 +83,7 @@ TEST_F(FlashTest, FlashesAKeyWithFw0110AndTheKeyThenReportsFw0114) {
     EXPECT_EQ(prompts.shown.size(), 1u) << "no warning for an older key";
 
     QTest::mouseClick(form.ButtonUpgrade, Qt::LeftButton);
+    ASSERT_TRUE(transferEnds(form));
 
     EXPECT_EQ(keys.initCalls, 1);
     EXPECT_EQ(clock.slept, std::vector<std::uint32_t>{1000});
@@ -114,6 +120,7 @@ TEST_F(FlashTest, WarnsAKeyAlreadyAtFw0114AndFlashesItAllTheSame) {
               "Warnung: die neue Firmwareversion ist nicht aktueller\nals die derzeitige auf dem OltrexStick!");
 
     form.ButtonUpgradeClick();
+    ASSERT_TRUE(transferEnds(form));
     EXPECT_EQ(form.Label4->text(), "Datentransfer abgeschlossen");
     EXPECT_EQ(form.ProgressBarDownload->value(), 99);
     EXPECT_TRUE(keyReports(" FW-0114"));
@@ -133,6 +140,7 @@ TEST_F(FlashTest, WithNoKeyAndAbbrechenTheTransferStartsWithoutTheSwitch) {
     EXPECT_EQ(form.LabelStickSnr->text(), " ---");
 
     form.ButtonUpgradeClick();
+    ASSERT_TRUE(transferEnds(form));
     EXPECT_EQ(keys.initCalls, 0);
     EXPECT_EQ(clock.slept, std::vector<std::uint32_t>{1000});
     EXPECT_EQ(form.Label4->text(), "Datentransfer abgeschlossen");
@@ -148,6 +156,7 @@ TEST_F(FlashTest, AFailedOpenShowsTheOpenErrorInRedAndUpdateCanBePressedAgain) {
     form.FormShow();
 
     form.ButtonUpgradeClick();
+    ASSERT_TRUE(transferEnds(form));
     EXPECT_EQ(keys.initCalls, 1);
     EXPECT_EQ(form.Label4->text(), QString::fromUtf8("Fehler beim Öffnen von COMx"));
     EXPECT_EQ(textColour(form.Label4), QColor(255, 0, 0));
@@ -157,6 +166,7 @@ TEST_F(FlashTest, AFailedOpenShowsTheOpenErrorInRedAndUpdateCanBePressedAgain) {
     // Now the key's boot loader is there (started by hand): "Update" again.
     ASSERT_TRUE(key.startSimulator());
     form.ButtonUpgradeClick();
+    ASSERT_TRUE(transferEnds(form));
     EXPECT_EQ(form.Label4->text(), "Datentransfer abgeschlossen");
     EXPECT_EQ(textColour(form.Label4), QColor(0, 0, 255));
     EXPECT_TRUE(keyReports(" FW-0114"));

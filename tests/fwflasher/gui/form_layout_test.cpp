@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTimer>
 
 #include "../FlasherTestSupport.h"
@@ -63,7 +65,8 @@ TEST_F(FormTest, MainFormHoldsEveryControlInItsPlaceWithItsText) {
     expectLabel(form.Label2, 16, 64, "neue Firmware:");
     expectLabel(form.LabelFw, 168, 64, " ---");
     expectLabel(form.Label5, 16, 144, "Status:");
-    expectLabel(form.Label4, 56, 144, "---");
+    EXPECT_EQ(form.Label4->text(), "---");
+    EXPECT_EQ(form.Label4->y(), 144);
     EXPECT_EQ(form.Image1->geometry(), QRect(296, 8, 57, 57));
     EXPECT_EQ(form.ButtonUpgrade->geometry(), QRect(32, 88, 75, 25));
     EXPECT_EQ(form.ButtonUpgrade->text(), "Update");
@@ -77,6 +80,20 @@ TEST_F(FormTest, MainFormHoldsEveryControlInItsPlaceWithItsText) {
     EXPECT_EQ(form.Memo1->geometry(), QRect(16, 168, 337, 217));
     EXPECT_EQ(form.Memo1->toPlainText(), "Memo1");
     EXPECT_EQ(form.Memo1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+}
+
+// "Status:" and the status text never touch, whatever width the font found
+// here gives the label: the status stands at 56 or, when the label reaches
+// further, a gap behind it.
+TEST_F(FormTest, TheStatusTextKeepsItsGapAfterStatus) {
+    TForm2 form(services(), info, true);
+    const int labelEnd = form.Label5->x() + form.Label5->fontMetrics().horizontalAdvance("Status:");
+    EXPECT_GE(form.Label4->x() - labelEnd, 5);
+    EXPECT_GE(form.Label4->x(), 56);
+    EXPECT_LE(form.Label4->x(), std::max(56, labelEnd + 8)) << "no further than the gap needs";
+    const int x = form.Label4->x();
+    form.showStatus("Datentransfer abgeschlossen", oltrex::fwflasher::kColourBlue);
+    EXPECT_EQ(form.Label4->x(), x) << "a new status keeps the place";
 }
 
 TEST_F(FormTest, MainFormIsAFixedDialogOf366By397WithTheMemo) {
@@ -200,6 +217,29 @@ TEST_F(FormTest, MessageBoxesOfferOkAndAbbrechen) {
     });
     EXPECT_EQ(boxes.ask(PromptKind::Warning, "Softwareupdate:", "Warnung", PromptButtons::Ok),
               PromptAnswer::Ok);
+}
+
+TEST_F(FormTest, BoxesStandInTheMiddleOfTheFormOrOfTheScreenBeforeItIsShown) {
+    TForm2 form(services(), info, true);
+    QtFlasherPrompts boxes;
+    boxes.setParent(&form);
+    QPoint centre;
+    auto answerAndMeasure = [&centre] {
+        QTimer::singleShot(0, [&centre] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            centre = box->frameGeometry().center();
+            box->buttons().front()->click();
+        });
+    };
+    answerAndMeasure();
+    boxes.ask(PromptKind::Question, "Wichtige Bedingungen:", "Text", PromptButtons::OkCancel);
+    EXPECT_LE((centre - QGuiApplication::primaryScreen()->availableGeometry().center()).manhattanLength(), 2);
+    form.move(20, 30);
+    form.show();
+    answerAndMeasure();
+    boxes.ask(PromptKind::Warning, "Softwareupdate:", "Warnung", PromptButtons::Ok);
+    EXPECT_LE((centre - form.frameGeometry().center()).manhattanLength(), 2);
 }
 
 TEST_F(FormTest, EscapeOnAnOkCancelBoxAnswersAbbrechen) {

@@ -3,7 +3,12 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -119,17 +124,22 @@ class KeyRefreshWindowTest : public ::testing::Test {
         window.reset();
     }
 
-    CKeyRefreshDlg& open(KeyLibrary& keys, Clock& clock, const UpdateWorkerSetup& worker) {
+    CKeyRefreshDlg& open(KeyLibrary& keys, Clock& clock, const UpdateWorkerSetup& worker,
+                         gui::RefreshPrompts* boxes = nullptr) {
         gui::RefreshWindowParts parts;
         parts.keys = &keys;
         parts.clock = &clock;
         parts.log = &log;
-        parts.prompts = &prompts;
+        parts.prompts = boxes ? boxes : &prompts;
         parts.worker = worker;
         parts.newFirmware = "1.20";
         window = std::make_unique<CKeyRefreshDlg>(parts);
-        window->show();
+        if (!boxes) window->show();
         return *window;
+    }
+    // With Qt's own boxes, not shown yet: as the program starts it.
+    void withRealBoxes(FakeKeys& keys, gui::RefreshPrompts& boxes) {
+        open(keys, logClock, failingWorker(keys), &boxes);
     }
     std::string logText() const { return readText(scratch / "OLTREXKeyRefresh.log"); }
     UpdateWorkerSetup failingWorker(FakeKeys& keys) {
@@ -308,6 +318,66 @@ TEST_F(KeyRefreshWindowTest, TheAboutBoxNamesProgramAndFirmwareVersion) {
     gui::CAboutDlg about(gui::programIcon());
     EXPECT_EQ(about.windowTitle(), "Wichtig");
     EXPECT_EQ(about.nameLabel()->text(), "OLTREX-KeyRefresh 1.20");
+}
+
+// What a real message box showed: its buttons, and where it stood.
+struct ShownBox {
+    QString text;
+    QStringList buttons;
+    QPoint centre;
+};
+
+// Answers the next `count` message boxes with their first button (OK),
+// recording each; the boxes are Qt's own (QtRefreshPrompts).
+void answerBoxes(std::vector<ShownBox>& shown, std::size_t count) {
+    auto* poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, [poll, &shown, count] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible()) return;
+        ShownBox seen{box->text(), {}, box->frameGeometry().center()};
+        for (QAbstractButton* button : box->buttons()) seen.buttons << button->text();
+        shown.push_back(seen);
+        box->button(QMessageBox::Ok)->click();
+        if (shown.size() >= count) poll->deleteLater();
+    });
+    poll->start(5);
+}
+
+QPoint screenCentre() { return QGuiApplication::primaryScreen()->availableGeometry().center(); }
+
+// The boxes before the window is shown stand in the middle of the screen, not
+// in its top-left corner; their buttons speak German.
+TEST_F(KeyRefreshWindowTest, TheBoxesBeforeTheWindowIsShownStandInTheMiddleOfTheScreen) {
+    FakeKeys keys;
+    keys.infoTexts = {" StickID: OX0012345678 FW-0250"};
+    gui::QtRefreshPrompts boxes;
+    withRealBoxes(keys, boxes);
+    std::vector<ShownBox> shown;
+    answerBoxes(shown, 2);
+    ASSERT_TRUE(window->OnInitDialog());  // as the program runs it: before the window is shown
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_TRUE(shown[0].text.startsWith("Wichtige Bedingungen:"));
+    EXPECT_EQ(shown[0].buttons, (QStringList{"OK", "Abbrechen"}));
+    EXPECT_EQ(shown[1].text, QString::fromUtf8("Ungültiger Key\nUpdate ist nicht möglich."));
+    EXPECT_EQ(shown[1].buttons, QStringList{"OK"});
+    for (const ShownBox& box : shown) EXPECT_LE((box.centre - screenCentre()).manhattanLength(), 2);
+}
+
+TEST_F(KeyRefreshWindowTest, ABoxOverTheShownWindowStandsInItsMiddle) {
+    FakeKeys keys;
+    keys.infoTexts = {" StickID: OX0012345678 FW-0110", " StickID: OX0087654321 FW-0110"};
+    gui::QtRefreshPrompts boxes;
+    withRealBoxes(keys, boxes);
+    std::vector<ShownBox> shown;
+    answerBoxes(shown, 1);
+    ASSERT_TRUE(window->OnInitDialog());
+    window->move(40, 30);
+    window->show();
+    answerBoxes(shown, 2);
+    window->keyPage()->weiterButton()->click();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1].text, "Der Key wurde gewechselt!\nUpdate ist nicht möglich.");
+    EXPECT_LE((shown[1].centre - window->frameGeometry().center()).manhattanLength(), 2);
 }
 
 }  // namespace

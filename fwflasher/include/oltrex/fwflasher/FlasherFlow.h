@@ -41,6 +41,13 @@ public:
     // runs the transfer to its end. EndProgram when the switch failed and the
     // user chose to stop.
     FlowOutcome buttonUpgradeClick();
+    // The same in two halves, for a window that keeps handling its events
+    // while the transfer runs on a worker thread (BackgroundUpgrade):
+    // the switch and its box, on the window's thread ...
+    FlowOutcome beginUpgrade();
+    // ... then, on any thread, the wait for the boot loader and the transfer
+    // to its end; 1 done, -1 failed.
+    int runTransfer();
     // Reads the key again and shows the info form.
     void image1Click();
 

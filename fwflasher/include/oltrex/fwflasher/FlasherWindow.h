@@ -8,7 +8,9 @@
 
 namespace oltrex::fwflasher {
 
-// The part a transfer writes into: memo, status line and progress bar.
+// The part a transfer writes into: memo, status line and progress bar. A
+// transfer may run on a worker thread (BackgroundUpgrade): a window then hands
+// these calls to its own thread.
 class TransferDisplay {
 public:
     virtual ~TransferDisplay() = default;
@@ -27,8 +29,11 @@ public:
     virtual void showNewFirmware(const std::string& text) = 0;    // LabelFw
     // The info form's SerNbr, repainted at once.
     virtual void showInfoKeyId(const std::string& text) = 0;
-    // Repaints the whole main form (no other window messages are handled).
+    // Repaints the whole main form (during a transfer, from its thread).
     virtual void repaintForm() = 0;
+    // "Update", "Ende", the key picture and closing the window: off while a
+    // transfer runs, as nothing may interrupt it, on again afterwards.
+    virtual void enableControls(bool enabled) = 0;
     // Shows the info form modally; returns when it was closed.
     virtual void showInfoForm() = 0;
 };

@@ -4,16 +4,18 @@
 // the header's image length and CRC) and answers ACK (0x06) or NACK (0x07) in a
 // stuffed frame of its own. Faults can be injected per frame number (counted
 // from 1 over every frame received, resends included). No I/O: the simulator
-// program and the tests move the bytes.
+// program and the tests move the bytes. It reads the line with its own code
+// (LineFrames.h), not with the flashers'.
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "oltrex/transfer/Blocks.h"
-#include "oltrex/transfer/Framing.h"
+#include "oltrex/bootsim/LineFrames.h"
 
 namespace oltrex::bootsim {
 
@@ -24,17 +26,26 @@ inline constexpr std::uint8_t kUnknownAnswerCode = 0x15;
 inline constexpr std::size_t kMaxImageSize = 1024 * 1024;
 
 struct Faults {
-    std::set<std::uint32_t> dropAnswer;     // frame processed, answer lost
-    std::set<std::uint32_t> nack;           // frame refused with NACK
-    std::set<std::uint32_t> unknownAnswer;  // frame answered with kUnknownAnswerCode
-    std::uint32_t silentFrom = 0;           // from this frame on nothing is answered (0 = never)
+    std::set<std::uint32_t> dropAnswer{};     // frame processed, answer lost
+    std::set<std::uint32_t> nack{};           // frame refused with NACK
+    std::set<std::uint32_t> unknownAnswer{};  // frame answered with kUnknownAnswerCode
+    std::uint32_t silentFrom = 0;             // from this frame on nothing is answered (0 = never)
+    // Answers that leave late: to the frames listed by so many milliseconds,
+    // to every other frame by delayEveryMs.
+    std::map<std::uint32_t, std::uint32_t> delayMs{};
+    std::uint32_t delayEveryMs = 0;
+    // Answer bytes inverted on the way out: frame number and position in the
+    // answer's line bytes (0 is the opening byte, 1 the code, 2 the closing
+    // byte of a plain answer).
+    std::set<std::pair<std::uint32_t, std::size_t>> corrupt{};
 };
 
 // What the boot loader made of one frame.
 struct FrameResult {
     std::uint32_t number = 0;
     std::optional<std::uint8_t> answerCode;  // empty: no answer goes out
-    std::vector<std::uint8_t> answerLine;    // the stuffed answer frame
+    std::vector<std::uint8_t> answerLine;    // the stuffed answer frame, faults applied
+    std::uint32_t delayMs = 0;               // how long after the frame the answer leaves
     std::string note;                        // why, for the simulator's trace
 };
 
@@ -49,21 +60,22 @@ public:
     bool rebooted() const { return rebooted_; }
     const std::vector<std::uint8_t>& image() const { return image_; }
     bool headerValid() const { return headerValid_; }
-    const HeaderFields& header() const { return header_; }
+    const ImageHeader& header() const { return header_; }
     std::uint32_t framesReceived() const { return frames_; }
     std::uint32_t bytesReceived() const { return lineBytes_; }
 
 private:
-    std::uint8_t judge(const std::uint8_t* frame, std::size_t size, std::string& note);
-    std::uint8_t judgeBlock(const BlockView& block, std::string& note);
-    std::uint8_t judgeHeader(const BlockView& block, std::string& note);
+    std::uint8_t judge(std::string& note);
+    std::uint8_t judgeBlock(const LineBlock& block, std::string& note);
+    std::uint8_t judgeHeader(const LineBlock& block, std::string& note);
+    void applyAnswerFaults(FrameResult& result) const;
 
     Faults faults_;
-    FrameDecoder decoder_{kFrameBufferSize};
+    LineReader reader_;
     std::vector<std::uint8_t> image_;
     std::uint32_t lastAddress_ = 0;
     std::vector<std::uint8_t> lastBlock_;
-    HeaderFields header_;
+    ImageHeader header_;
     bool headerValid_ = false;
     bool rebooted_ = false;
     std::uint32_t frames_ = 0;

@@ -6,12 +6,13 @@
 #include <vector>
 
 #include "oltrex/drives/DriveRecord.h"
+#include "oltrex/drives/MountTable.h"
 
 namespace oltrex {
 
 struct DriveSources {
-    std::filesystem::path mountTable = "/proc/self/mounts";
-    std::filesystem::path sysRoot = "/sys";  // holds block/<disk>/removable
+    std::filesystem::path mountTable = "/proc/self/mountinfo";
+    std::filesystem::path sysRoot = "/sys";  // holds block/<disk>/removable, class/block, dev/block
     std::filesystem::path devRoot = "/dev";  // holds disk/by-label/<label>
     int capacityUnitStep = 2;                // capacities in MiB
     char capacitySeparator = '.';
@@ -21,9 +22,12 @@ class DriveScanner {
 public:
     explicit DriveScanner(DriveSources sources = {});
 
-    // Fills the drive list anew, sorted by name. Pseudo file systems and mount
-    // points that are no folder are left out; of a mount point mounted over,
-    // only the visible (last) mount counts.
+    // Fills the drive list anew, sorted by name, with the file systems a user
+    // can copy SD-card files from: those on block devices (disks, card
+    // readers, sticks, CDs) and network shares. Left out: pseudo, RAM and
+    // container file systems, anything mounted in a system folder, bind
+    // mounts of system folders, and mount points that are no folder; of a
+    // mount point mounted over, only the visible (last) mount counts.
     void scanDrives();
     const std::vector<DriveRecord>& drives() const { return drives_; }
 
@@ -36,6 +40,8 @@ public:
     const DriveSources& sources() const { return sources_; }
 
 private:
+    bool countsAsDrive(const MountEntry& mount) const;
+    bool isBlockDevice(const MountEntry& mount) const;
     bool isRemovable(const std::string& device) const;
     std::string volumeLabel(const std::string& device) const;
 

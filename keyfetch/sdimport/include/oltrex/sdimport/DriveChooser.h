@@ -9,7 +9,8 @@ class DriveChooser {
 public:
     virtual ~DriveChooser() = default;
     // true for "OK" with the chosen drive's root text in `rootText` (empty when
-    // nothing was selected); false for "Abbrechen".
+    // nothing was selected); false for "Abbrechen". The question has left the
+    // screen when this returns: the import follows at once.
     virtual bool chooseDrive(std::string& rootText) = 0;
 };
 

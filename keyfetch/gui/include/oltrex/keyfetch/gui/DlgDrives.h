@@ -1,7 +1,8 @@
 #pragma once
 // The drive chooser (dialog 130): asks for the drive of the SD card when no
-// removable drive is present. On opening it lists the drives, each as its
-// root text, in a sorted drop-down list with the first one selected.
+// removable drive is present. On opening it lists the drives by their
+// readable texts (DriveChoice) in a sorted drop-down list with the first one
+// selected; choosing one gives its root text.
 #include <QDialog>
 #include <QString>
 
@@ -32,13 +33,17 @@ public slots:
 
 private:
     void fillDriveList();
+    void showStartOfEntry();
 
     DriveSources m_sources;
     QComboBox* m_combo = nullptr;
     QString m_result;
 };
 
-// The SD-card import's question through CDlgDrives, shown modally over `parent`.
+// The SD-card import's question through CDlgDrives, shown modally over
+// `parent`. The import runs on the window's thread right after it, so the
+// chooser leaves the screen, and the window below is repainted, before it
+// returns.
 class DlgDrivesChooser final : public DriveChooser {
 public:
     DlgDrivesChooser(QWidget* parent, DriveSources sources);

@@ -118,6 +118,7 @@ private:
     QLabel* m_counter = nullptr;
     QLabel* m_generations = nullptr;
     QMenu* m_systemMenu = nullptr;
+    bool m_importing = false;  // the SD-card import runs on this thread
     std::optional<SdImportResult> m_lastImport;
 };
 
