@@ -8,6 +8,10 @@ packages=(
   libssl-dev openssl
   qt6-base-dev libgl-dev qt6-translations-l10n xvfb xauth twm xfonts-base
   clang libclang-rt-14-dev
+  # The Windows build (mingw-w64, posix threads) and its tests under Wine,
+  # 64-bit and 32-bit; GoogleTest's sources are built with the cross compilers.
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest
+  wine wine64 wine32:i386 libgnutls30:i386  # bcrypt.dll of 32-bit Wine uses GnuTLS
 )
 
 missing=()
@@ -33,5 +37,9 @@ fi
 
 echo "install-deps: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
+# wine32 is an i386 package.
+if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+fi
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

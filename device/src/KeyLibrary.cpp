@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "oltrex/platform/PathText.h"
+
 namespace oltrex {
 
 std::string DirectoryBuffers::entry(std::size_t i) const {
@@ -38,8 +40,11 @@ int LinkedKeyLibrary::readDirectory(DirectoryBuffers& dir) {
 }
 
 int LinkedKeyLibrary::readFile(const std::string& remoteName, const std::string& localPath) {
+    // The library takes single-byte texts: on Windows the local path goes over
+    // in the system's code page.
+    const std::string path = systemCodePageText(localPath);
     std::lock_guard guard(lock());
-    return KL_ReadFile(remoteName.c_str(), localPath.c_str());
+    return KL_ReadFile(remoteName.c_str(), path.c_str());
 }
 
 int LinkedKeyLibrary::deleteFile(const std::string& name) {

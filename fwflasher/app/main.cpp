@@ -13,6 +13,7 @@
 #include "ProgramParts.h"
 #include "oltrex/fwflasher/CommandLine.h"
 #include "oltrex/fwflasher/HeadlessFlasher.h"
+#include "oltrex/platform/Console.h"
 
 #ifdef OLTREX_FWFLASHER_GUI
 #include "GuiMain.h"
@@ -65,6 +66,7 @@ int runHeadless(const Arguments& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    prepareConsoleOutput();
     // Arguments after the program path, read before Qt takes its own options.
     const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     const Arguments args = parseArguments(arguments);

@@ -1,10 +1,5 @@
 #include "oltrex/keyfetch/ContainerStore.h"
 
-#include <fcntl.h>
-#include <stdio.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <filesystem>
 #include <mutex>
 #include <system_error>
@@ -22,44 +17,30 @@ namespace {
 
 bool fileExists(const std::string& path) {
     std::error_code ec;
-    return !path.empty() && fs::is_regular_file(path, ec);
+    return !path.empty() && fs::is_regular_file(pathFromUtf8(path), ec);
 }
 
 void removeIfPresent(const std::string& path) {
     std::error_code ec;
-    fs::remove(path, ec);
+    fs::remove(pathFromUtf8(path), ec);
 }
 
 bool copyFile(const std::string& from, const std::string& to, bool overwrite) {
     std::error_code ec;
-    return fs::copy_file(
-        from, to, overwrite ? fs::copy_options::overwrite_existing : fs::copy_options::none, ec);
+    return oltrex::copyFile(pathFromUtf8(from), pathFromUtf8(to), overwrite, ec);
 }
 
 // The container must be on disk, complete and synced before the key may let
 // go of the file: a non-empty regular file, fsynced together with its folder.
-bool containerIsSafe(const std::string& path) {
+bool containerIsSafe(const std::string& text) {
+    const fs::path path = pathFromUtf8(text);
     std::error_code ec;
     if (!fs::is_regular_file(path, ec) || fs::file_size(path, ec) == 0 || ec) return false;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool synced = ::fsync(fd) == 0;
-    ::close(fd);
-    const fs::path folder = fs::path(path).parent_path();
-    return synced && syncFolder(folder.empty() ? fs::path(".") : folder, ec);
+    const fs::path folder = path.parent_path();
+    return syncFile(path, ec) && syncFolder(folder.empty() ? fs::path(".") : folder, ec);
 }
 
 }  // namespace
-
-bool moveWithoutReplacing(const std::string& from, const std::string& to) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno != EINVAL && errno != ENOSYS) return false;
-    // File systems without RENAME_NOREPLACE: a hard link fails on an existing name too.
-    if (::link(from.c_str(), to.c_str()) != 0) return false;
-    ::unlink(from.c_str());
-    return true;
-}
 
 ContainerStore::ContainerStore(KeyLibrary& key, ContextOptions contextOptions, Clock& clock,
                                ContainerMakerFn maker)
@@ -120,7 +101,9 @@ std::string ContainerStore::placeEuFile(const std::string& containerName,
     const std::string target = produced.folder + base + suffix + produced.ext;
     if (target == producedPath) return producedPath;
     // An EU file of that name is never replaced: the new one keeps the name the maker gave it.
-    return moveWithoutReplacing(producedPath, target) ? target : producedPath;
+    std::error_code ec;
+    return moveWithoutReplacing(pathFromUtf8(producedPath), pathFromUtf8(target), ec) ? target
+                                                                                     : producedPath;
 }
 
 std::string ContainerStore::containerFolder() const {
@@ -134,13 +117,13 @@ void ContainerStore::createContainerFolder() const {
     const std::string folder = containerFolder();
     if (folder.empty()) return;
     std::error_code ec;
-    fs::create_directories(folder, ec);
+    fs::create_directories(pathFromUtf8(folder), ec);
 }
 
 std::string ContainerStore::keepKeyFile(const FilingRequest& request) const {
     std::error_code ec;
     Bytes bytes;
-    if (request.rawPath.empty() || !readWholeFile(request.rawPath, bytes, ec)) {
+    if (request.rawPath.empty() || !readWholeFile(pathFromUtf8(request.rawPath), bytes, ec)) {
         tracef("the key file %s cannot be kept: %s\r\n", request.keyName.c_str(),
                request.rawPath.empty() ? "no copy of it" : ec.message().c_str());
         return {};
@@ -148,9 +131,9 @@ std::string ContainerStore::keepKeyFile(const FilingRequest& request) const {
     // Like the containers, relative to the current folder when no folder is set.
     const std::string parent = containerFolder().empty() ? std::string(".") : containerFolder();
     const std::string folder = joinPath(parent, kKeptFilesFolder);
-    fs::create_directories(folder, ec);
+    fs::create_directories(pathFromUtf8(folder), ec);
     // The subfolder's own entry must survive a crash as well as the file in it.
-    if (!syncFolder(parent, ec)) {
+    if (!syncFolder(pathFromUtf8(parent), ec)) {
         tracef("the key file %s cannot be kept in %s: %s\r\n", request.keyName.c_str(),
                folder.c_str(), ec.message().c_str());
         return {};
@@ -162,7 +145,7 @@ std::string ContainerStore::keepKeyFile(const FilingRequest& request) const {
     for (int attempt = 0; attempt < 1000; ++attempt) {
         makeUniquePath(path);
         // Created only under a free name, written, synced with its folder.
-        if (createNewFile(path, bytes.data(), bytes.size(), ec)) return path;
+        if (createNewFile(pathFromUtf8(path), bytes.data(), bytes.size(), ec)) return path;
         if (ec != std::errc::file_exists) break;
     }
     tracef("the key file %s cannot be kept as %s: %s\r\n", request.keyName.c_str(), path.c_str(),
@@ -197,10 +180,10 @@ FilingResult ContainerStore::fileDownloadedFile(const FilingRequest& request) {
             std::string folder = context.folder;
             appendSeparator(folder);
             std::error_code ec;
-            if (!folder.empty()) fs::create_directories(folder, ec);
+            if (!folder.empty()) fs::create_directories(pathFromUtf8(folder), ec);
             const std::string euPart = std::string(1, kPathSep) + euSubfolder();
-            if (("/" + folder).find(euPart) == std::string::npos) folder += euSubfolder();
-            fs::create_directories(folder, ec);
+            if ((std::string(1, kPathSep) + folder).find(euPart) == std::string::npos) folder += euSubfolder();
+            fs::create_directories(pathFromUtf8(folder), ec);
             context.folder = folder;
 
             std::string euPath = request.localPath;
@@ -211,7 +194,7 @@ FilingResult ContainerStore::fileDownloadedFile(const FilingRequest& request) {
 
             if (!request.cardImage.empty() && !result.euPath.empty()) {
                 // The converted card image is the card's EU file.
-                if (!replaceFile(result.euPath, request.cardImage, ec))
+                if (!replaceFile(pathFromUtf8(result.euPath), request.cardImage, ec))
                     tracef("card image not written to %s: %s\r\n", result.euPath.c_str(),
                            ec.message().c_str());
             }

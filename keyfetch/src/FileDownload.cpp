@@ -5,6 +5,7 @@
 #include "oltrex/keyfetch/Classification.h"
 #include "oltrex/keyfetch/SecureReencoding.h"
 #include "oltrex/keyfetch/TransportScrambling.h"
+#include "oltrex/platform/PathText.h"
 #include "oltrex/platform/SafeFile.h"
 #include "oltrex/platform/Trace.h"
 
@@ -13,15 +14,16 @@ namespace {
 
 void removeIfPresent(const std::string& path) {
     std::error_code ec;
-    std::filesystem::remove(path, ec);
+    std::filesystem::remove(pathFromUtf8(path), ec);
 }
 
 bool descrambleInPlace(const std::string& localPath) {
     std::error_code ec;
     Bytes content;
-    if (!readWholeFile(localPath, content, ec)) return false;
+    const std::filesystem::path path = pathFromUtf8(localPath);
+    if (!readWholeFile(path, content, ec)) return false;
     descrambleTransport(content.data(), content.size());
-    return replaceFile(localPath, content, ec);
+    return replaceFile(path, content, ec);
 }
 
 }  // namespace
@@ -78,7 +80,7 @@ FileReport FileDownloader::download(const FileDownloadRequest& request, Activity
     tracef("%s (%i byte%s)\r\n", file.name.c_str(), file.size, file.size == 1 ? "" : "s");
 
     // The directory read admits plain file names only, so the file stays inside the work folder.
-    const std::string localPath = (workFolder_ / file.name).string();
+    const std::string localPath = utf8Of(workFolder_ / pathFromUtf8(file.name));
     // The file as the key gave it, for when it cannot be filed whole.
     const std::string rawPath = localPath + ".key";
     removeIfPresent(localPath);
@@ -100,12 +102,12 @@ FileReport FileDownloader::download(const FileDownloadRequest& request, Activity
         return skip(FileOutcome::NotDescrambled);
     // Without this copy a file that cannot be filed whole stays on the key.
     std::error_code ec;
-    const bool haveRaw = std::filesystem::copy_file(localPath, rawPath, ec);
-    if (request.secure && reencodeSecureFile(localPath, file.name, workFolder_) != kReencodeOk)
+    const bool haveRaw = copyFile(pathFromUtf8(localPath), pathFromUtf8(rawPath), false, ec);
+    if (request.secure && reencodeSecureFile(pathFromUtf8(localPath), file.name, workFolder_) != kReencodeOk)
         return skip(FileOutcome::NotReencoded);
 
     ClassifiedFile classified;
-    if (classifyFile(localPath, file.name, classified) != kClassified)
+    if (classifyFile(pathFromUtf8(localPath), file.name, classified) != kClassified)
         return skip(FileOutcome::NotClassified);
 
     FilingRequest filing;

@@ -1,8 +1,5 @@
 #include "oltrex/keyfetch/SecureReencoding.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <system_error>
 
@@ -115,27 +112,25 @@ std::vector<std::uint8_t> reencodeSecureBytes(const std::vector<std::uint8_t>& s
 
 int reencodeSecureFile(const std::filesystem::path& localPath, std::string_view fileName,
                        const std::filesystem::path& workFolder) {
-    std::string pattern = (workFolder / "OXDXXXXXX").string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    int fd = ::mkostemp(name.data(), O_CLOEXEC);  // unique, created exclusively, mode 0600
-    if (fd < 0) return kReencodeNoTemporaryFile;
-    ::close(fd);
-    const std::filesystem::path temporary(name.data());
+    ExclusiveFile temporary;  // a unique name, created exclusively, private to the user
+    std::error_code ec;
+    if (!temporary.createUnique(workFolder, "OXD", "", ec)) return kReencodeNoTemporaryFile;
     auto discard = [&temporary](int result) {
+        temporary.close();
         std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
+        std::filesystem::remove(temporary.path(), ignored);
         return result;
     };
 
-    std::error_code ec;
     Bytes source;
     if (!readWholeFile(localPath, source, ec)) return discard(kReencodeFailed);
     const Bytes result = reencodeSecureBytes(source, secureVariantFor(fileName));
-    if (!writeWholeFile(temporary, result, ec)) return discard(kReencodeFailed);
+    if (!temporary.write(result.data(), result.size(), ec) || !temporary.syncAndClose(ec))
+        return discard(kReencodeFailed);
     // The rename replaces the local file in one step: it is either the old
     // content or the complete new one, never a mix or nothing.
-    if (::rename(temporary.c_str(), localPath.c_str()) != 0) return discard(kReencodeNotReplaced);
+    std::filesystem::rename(temporary.path(), localPath, ec);
+    if (ec) return discard(kReencodeNotReplaced);
     syncFolder(localPath.parent_path().empty() ? "." : localPath.parent_path(), ec);
     return kReencodeOk;
 }

@@ -13,6 +13,7 @@
 #include "oltrex/keyrefresh/CarriedFirmware.h"
 #include "oltrex/keyrefresh/HeadlessRefresh.h"
 #include "oltrex/keyrefresh/RefreshTexts.h"
+#include "oltrex/platform/Console.h"
 #include "oltrex/platform/InstanceLock.h"
 #include "oltrex/platform/Trace.h"
 
@@ -71,6 +72,7 @@ int runHeadless(const Arguments& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    oltrex::prepareConsoleOutput();
     oltrex::enableTraceFromEnvironment();
     const Arguments args = parseArguments(argc, argv);
     if (args.help || args.bad) {

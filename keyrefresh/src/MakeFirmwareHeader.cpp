@@ -4,6 +4,7 @@
 
 #include "oltrex/keyrefresh/FirmwareHeader.h"
 #include "oltrex/keyrefresh/UpdateLog.h"
+#include "oltrex/platform/SafeFile.h"
 
 namespace fs = std::filesystem;
 
@@ -63,7 +64,7 @@ MakeFirmwareHeaderResult makeFirmwareHeader(const fs::path& folder, CWLog* log, 
 
     std::error_code ec;
     const fs::path copy = folderAbove(folder) / "fw120.h";
-    fs::copy_file(wrapped, copy, fs::copy_options::overwrite_existing, ec);
+    copyFile(wrapped, copy, true, ec);
     if (ec) {
         diagnostics << "makeFirmwareHeader(): Error: can't copy to <" << copy.string()
                     << ">: " << ec.message() << "\r\n";

@@ -5,6 +5,7 @@
 
 #include "oltrex/platform/Folders.h"
 #include "oltrex/platform/PathText.h"
+#include "oltrex/platform/SafeFile.h"
 
 namespace fs = std::filesystem;
 
@@ -47,11 +48,11 @@ std::string CWLog::formatLine(const LocalTime& t, std::string_view text) {
 }
 
 fs::path CWLog::archivePath(const fs::path& logPath, const LocalTime& t) {
-    const PathParts parts = splitPath(logPath.string());
+    const PathParts parts = splitPath(utf8Of(logPath));
     char dated[128];
     std::snprintf(dated, sizeof dated, "_Bis%04i%02i%02i%02i%02i%02i", t.year, t.month, t.day,
                   t.hour, t.minute, t.second);
-    return fs::path(parts.folder + parts.base + dated + parts.ext);
+    return pathFromUtf8(parts.folder + parts.base + dated + parts.ext);
 }
 
 int CWLog::writeEntry(std::string_view text) {
@@ -61,7 +62,7 @@ int CWLog::writeEntry(std::string_view text) {
     std::lock_guard lock(mutex_);
     // The folder may have vanished since the start; each entry brings it back.
     createFolder();
-    std::FILE* file = std::fopen(path_.c_str(), "ab");
+    std::FILE* file = openFile(path_, "ab");
     if (file == nullptr) return 0;
     const bool written = std::fwrite(line.data(), 1, line.size(), file) == line.size();
     const bool flushed = std::fflush(file) == 0;

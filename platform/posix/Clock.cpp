@@ -32,24 +32,4 @@ Clock& systemClock() {
     return clock;
 }
 
-LocalTime utcFromEpoch(std::int64_t seconds) {
-    time_t t = static_cast<time_t>(seconds);
-    tm parts{};
-    gmtime_r(&t, &parts);
-    return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min,
-            parts.tm_sec, 0};
-}
-
-std::int64_t epochFromCalendar(const LocalTime& t) {
-    // Days from civil (proleptic Gregorian), independent of the time zone.
-    int y = t.year - (t.month <= 2 ? 1 : 0);
-    const int era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned mp = static_cast<unsigned>(t.month + (t.month > 2 ? -3 : 9));
-    const unsigned doy = (153 * mp + 2) / 5 + static_cast<unsigned>(t.day) - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    const std::int64_t days = static_cast<std::int64_t>(era) * 146097 + static_cast<std::int64_t>(doe) - 719468;
-    return days * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
-}
-
 }  // namespace oltrex

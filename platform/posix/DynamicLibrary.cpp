@@ -28,4 +28,8 @@ void* DynamicLibrary::symbol(const char* name) const {
     return ::dlsym(handle_, name);
 }
 
+void* DynamicLibrary::symbolByOrdinal(unsigned) const {
+    return nullptr;  // shared objects export by name only
+}
+
 }  // namespace oltrex

@@ -55,6 +55,23 @@ fs::path programDataFolder() {
     return home / ".local" / "state" / "oltrex";
 }
 
+bool isPrivateFolder(const fs::path& folder) {
+    if (folder.empty()) return false;
+    std::error_code ec;
+    const fs::path shared = fs::weakly_canonical(systemTempFolder(), ec);
+    const fs::path self = fs::weakly_canonical(folder, ec);
+    if (ec || self == shared || self == self.root_path()) return false;
+    struct stat st {};
+    if (::lstat(self.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    return st.st_uid == ::geteuid() && (st.st_mode & 077) == 0;
+}
+
+fs::path programFolder() {
+    std::error_code ec;
+    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? fs::path() : self.parent_path();
+}
+
 fs::path runtimeFolder() {
     fs::path dir = envPath("XDG_RUNTIME_DIR");
     return dir.empty() ? systemTempFolder() : dir;

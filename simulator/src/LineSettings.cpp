@@ -14,7 +14,9 @@ struct Flag {
 };
 
 // Input and output left untouched: these translate, strip or interpret bytes.
-constexpr Flag kInputTranslations[] = {{IGNBRK, "IGNBRK"}, {BRKINT, "BRKINT"}, {PARMRK, "PARMRK"},
+// (IGNBRK may stay: it drops break conditions, not bytes, and Wine's COM
+// ports set it.)
+constexpr Flag kInputTranslations[] = {{BRKINT, "BRKINT"}, {PARMRK, "PARMRK"},
                                        {ISTRIP, "ISTRIP"}, {INLCR, "INLCR"},   {IGNCR, "IGNCR"},
                                        {ICRNL, "ICRNL"},   {IUCLC, "IUCLC"}};
 constexpr Flag kFlowControl[] = {{IXON, "IXON"}, {IXOFF, "IXOFF"}, {IXANY, "IXANY"}};

@@ -12,7 +12,7 @@ Bytes text(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
 }  // namespace
 
-std::vector<KeyFile> demoKeyFiles(std::uint64_t seed, std::uint32_t downloadTime) {
+std::vector<KeyFile> demoKeyFiles(std::uint64_t seed, std::uint32_t downloadTime, const std::string& workshopHolder) {
     std::vector<KeyFile> files;
     std::uint32_t time = downloadTime;
     auto earlier = [&](std::uint32_t seconds) { return time = withoutTagByte(time - seconds); };
@@ -49,6 +49,7 @@ std::vector<KeyFile> demoKeyFiles(std::uint64_t seed, std::uint32_t downloadTime
             card.generation = generation;
             card.seed = cardSeed++;
             card.downloadTime = earlier(1800 + 97 * static_cast<std::uint32_t>(cardSeed % 11));
+            if (type == CardType::Workshop) card.surname = workshopHolder;
             files.push_back(buildCardFile(card));
         }
     }

@@ -96,14 +96,14 @@ TEST_F(ContextTest, MissingLibraryLeavesTheContextUnusable) {
 }
 
 TEST_F(ContextTest, LibraryLackingOneEntryPointLeavesTheContextUnusable) {
-    const std::string library = binFolder() + "/libconversion_incomplete_cipher.so";
+    const std::string library = binFolder() + "/" OLTREX_INCOMPLETE_CIPHER;
     ASSERT_TRUE(fs::exists(library)) << library;
     auto context = load(library);
     EXPECT_EQ(context->unusable(), -1);
 }
 
 TEST_F(ContextTest, CipherLibraryIsFoundByItsNameNextToTheProgram) {
-    if (!fs::exists(binFolder() + "/libhime.so")) GTEST_SKIP() << "libhime.so not built";
+    if (!fs::exists(binFolder() + "/" + kCipherLibraryName)) GTEST_SKIP() << kCipherLibraryName << " not built";
     auto context = load(kCipherLibraryName);
     EXPECT_EQ(context->unusable(), 0);
 }

@@ -92,6 +92,30 @@ TEST_F(HimeCipherTest, EncryptionMatchesTheStandardTestVectorsAndAppendsTheVecto
     EXPECT_EQ(hime.bytes(1), plain) << "the input registers keep their bytes";
 }
 
+// What `openssl enc -aes-192-cbc` gives with the container's two key sets, so
+// that every build of the library (libcrypto, bcrypt.dll) makes the same
+// containers: the whole 228-byte header block under set A, and for set B the
+// length and the last two blocks, which CBC makes depend on every byte before.
+TEST_F(HimeCipherTest, TheContainerKeySetsGiveWhatOpensslGives) {
+    const oltrex::KeySet headerKeys = oltrex::keySet(oltrex::KeySetId::HeaderA);
+    const Bytes header = encrypt(patterned(228), headerKeys.key, headerKeys.iv);
+    ASSERT_EQ(header.size(), 240u + 16u);
+    EXPECT_EQ(Bytes(header.begin(), header.begin() + 240),
+              fromHex("8582a8db5a6e13255a8ce1a7be4be723480031c95a53592592f59665bedfc335"
+                      "9a548f8d9bbcb0390c562f92c62d90e0a1e1d08fb7ee2659bc1183c78e5539b8"
+                      "169501626b80b11b30b56186eef9b866d3620862246cdad6d836309751a40ea0"
+                      "4b49c73e206bfed7d63c496be8341cd64993bd931786f7773ed3913b3cbfcf1c"
+                      "e5cace2e7cef1e30b33efc41c3bc78417cba60211fc9788c37839f70868433e1"
+                      "513183dcbfeba75bb095f54c93f82e71b2b112f89d5b0ed9034594307d9abb9c"
+                      "b16c656fd01e7aaf4677fba1a99dbdb3fc5b6df7d781ec07e22c08c967886995"
+                      "c6e4c391a3e4c164fbb9c3d5d8e1dc48"));
+    const oltrex::KeySet containerKeys = oltrex::keySet(oltrex::KeySetId::ContainerB);
+    const Bytes container = encrypt(patterned(70000), containerKeys.key, containerKeys.iv);
+    ASSERT_EQ(container.size(), 70016u + 16u);
+    EXPECT_EQ(Bytes(container.end() - 48, container.end() - 16),
+              fromHex("a7320d8071111f6fff94f3e73f30e279c24395b7bf4c6361b19a0d924c7994ca"));
+}
+
 TEST_F(HimeCipherTest, PaddingAlwaysAddsOneToSixteenBytes) {
     for (std::size_t size : {0u, 1u, 15u, 16u, 17u, 228u, 4095u}) {
         const Bytes out = encrypt(patterned(size), key_, iv_);

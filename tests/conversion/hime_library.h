@@ -1,6 +1,7 @@
 #pragma once
-// Test access to libhime.so, loaded by path from $OLTREX_BIN the way the
-// program loads it: by name at run time, never linked.
+// Test access to the cipher library, loaded at run time and never linked, as
+// the program loads it: libhime.so by path from $OLTREX_BIN; on Windows
+// hime.dll by name (it lies beside the test program).
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -16,8 +17,12 @@ namespace oltrex::testing {
 class HimeLibrary {
 public:
     HimeLibrary() {
+#ifdef _WIN32
+        const std::string path = "hime.dll";
+#else
         const char* bin = std::getenv("OLTREX_BIN");
         const std::string path = std::string(bin ? bin : ".") + "/libhime.so";
+#endif
         if (!library_.open(path)) return;
         put = reinterpret_cast<HI_PUTREGADD_fn>(library_.symbol("HI_PUTREGADD"));
         get = reinterpret_cast<HI_GETREG_fn>(library_.symbol("HI_GETREG"));
@@ -61,7 +66,7 @@ private:
 class HimeTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(hime.loaded()) << "libhime.so not loadable from $OLTREX_BIN: " << hime.error();
+        ASSERT_TRUE(hime.loaded()) << "cipher library not loadable: " << hime.error();
         hime.clearAll();
     }
     void TearDown() override {

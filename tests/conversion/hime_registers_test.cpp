@@ -1,7 +1,11 @@
-// The numbered registers of libhime.so: what the container maker relies on
+// The numbered registers of the cipher library: what the container maker relies on
 // when it fills registers 1-3, reads register 4 and clears them again.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -110,6 +114,61 @@ TEST_F(HimeTest, ThreadsEncryptingAtTheSameTimeGetTheirOwnResults) {
         EXPECT_FALSE(alone[static_cast<std::size_t>(i)].empty());
         EXPECT_EQ(mismatches[static_cast<std::size_t>(i)], 0) << "thread " << i;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// KeyFetch loads the library for each filed file and releases it again, and
+// its threads come and go meanwhile: a thread's registers must neither
+// outlive the library nor break the thread's end.
+TEST(HimeLibraryLifetime, SurvivesThreadsAcrossRepeatedLoadsAndReleases) {
+    std::mutex mutex;
+    std::condition_variable changed;
+    int stage = 0;  // 1: the long-lived thread used the library; 2: it was released
+    auto waitFor = [&](int wanted) {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return stage >= wanted; });
+    };
+    auto advance = [&](int to) {
+        std::lock_guard lock(mutex);
+        stage = to;
+        changed.notify_all();
+    };
+    int longLivedLength = -1;
+    {
+        auto hime = std::make_unique<oltrex::testing::HimeLibrary>();
+        ASSERT_TRUE(hime->loaded()) << hime->error();
+        std::thread longLived([&] {
+            hime->putText(5, "outlives the library");
+            longLivedLength = hime->length(5);
+            advance(1);
+            waitFor(2);  // ends only after the library was released
+        });
+        waitFor(1);
+        hime.reset();
+        advance(2);
+        longLived.join();
+    }
+    EXPECT_EQ(longLivedLength, 20);
+    std::atomic<int> wrong{0};
+    for (int round = 0; round < 30; ++round) {
+        oltrex::testing::HimeLibrary hime;
+        ASSERT_TRUE(hime.loaded()) << hime.error();
+        EXPECT_EQ(hime.length(5), 0) << "a loaded library starts with empty registers";
+        std::vector<std::thread> threads;
+        for (int i = 0; i < 4; ++i) {
+            threads.emplace_back([&hime, &wrong, i] {
+                const std::string text(static_cast<std::size_t>(10 + i), 'x');
+                hime.putText(1, text);
+                if (hime.length(1) != 10 + i) ++wrong;
+                hime.clear(1);
+            });
+        }
+        for (auto& t : threads) t.join();
+    }
+    EXPECT_EQ(wrong.load(), 0);
 }
 
 }  // namespace

@@ -2,10 +2,17 @@
 // leaves behind in the work folder.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#ifdef _WIN32
+// clang-format off
+#include <windows.h>
+#include <sddl.h>
+// clang-format on
+#endif
 
 #include <mutex>
 
 #include "maker_support.h"
+#include "oltrex/platform/PathText.h"
 #include "oltrex/platform/Trace.h"
 
 namespace oltrex::testing {
@@ -25,7 +32,7 @@ TEST_F(MakerFiling, ContainerIsFiledInTheContainerFolderAndTheLocalFileIsGone) {
     EXPECT_EQ(path, (folders.containers / "V_B_AB_123_2022-03-11_14-05-09.dlc").string());
     EXPECT_TRUE(fs::exists(path));
     EXPECT_FALSE(fs::exists(folders.work / "V_B AB 123_622B5715"));
-    EXPECT_EQ(lastFolder, folders.containerSetting() + "/");
+    EXPECT_EQ(lastFolder, withSeparator(folders.containerSetting()));
 }
 
 TEST_F(MakerFiling, SpanishStyleNamesWithNationAndShortTime) {
@@ -46,7 +53,7 @@ TEST_F(MakerFiling, ATakenNameIsNumbered) {
 TEST_F(MakerFiling, EuFileGoesIntoTheEuFolderAndIsNumberedOnTheSecondRun) {
     ASSERT_EQ(run("V_ABC_622B5715", vehicleFile("ABC"), "V_ABC_622B5715", 1), 0);
     EXPECT_EQ(path, (folders.containers / "EU" / "M_ABC_2022-03-11_14-05-09.DDD").string());
-    EXPECT_EQ(lastFolder, folders.containerSetting() + "/EU/");
+    EXPECT_EQ(lastFolder, withSeparator(folders.containerSetting()) + euSubfolder());
     ASSERT_EQ(run("V_ABC_622B5715", vehicleFile("ABC"), "V_ABC_622B5715", 1), 0);
     EXPECT_EQ(filedName(), "M_ABC_2022-03-11_14-05-09[1].DDD");
 }
@@ -108,9 +115,19 @@ TEST_F(MakerFiling, CleanUpSparesTheContainerWhenTheContainerFolderIsTheWorkFold
 }
 
 TEST_F(MakerFiling, CleanUpNeverTouchesAFolderOthersCanEnter) {
+#ifdef _WIN32
+    // Everyone may read and enter (the system keeps full control).
+    PSECURITY_DESCRIPTOR open = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;OICI;FA;;;SY)(A;OICI;GRGX;;;WD)",
+                                                                     SDDL_REVISION_1, &open, nullptr));
+    const BOOL set = SetFileSecurityW(folders.work.c_str(), DACL_SECURITY_INFORMATION, open);
+    LocalFree(open);
+    ASSERT_TRUE(set);
+#else
     fs::permissions(folders.work, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                                       fs::perms::others_read | fs::perms::others_exec,
                     fs::perm_options::replace);
+#endif
     writeFile(folders.work / "someone-elses.dlc", "x");
     ASSERT_EQ(run("V_ABC_622B5715", vehicleFile("ABC"), "V_ABC_622B5715"), 0);
     EXPECT_TRUE(fs::exists(folders.work / "someone-elses.dlc"));

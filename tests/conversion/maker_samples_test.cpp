@@ -39,7 +39,7 @@ protected:
         files = samples();
         if (files.empty()) GTEST_SKIP() << "no samples: $OLTREX_SAMPLES is not set or empty";
         const char* bin = std::getenv("OLTREX_BIN");
-        const std::string library = std::string(bin ? bin : ".") + "/libhime.so";
+        const std::string library = std::string(bin ? bin : ".") + "/" + kCipherLibraryName;
         if (fs::exists(library)) {
             useHime = true;
             himeLibrary = library;

@@ -1,9 +1,8 @@
 #pragma once
 // Shared pieces of the naming, context and container-maker tests: a fixed
-// clock, an in-process cipher table on libcrypto with fault injection, folders
+// clock, an in-process cipher table on plain AES with fault injection, folders
 // of a run, builders of key files and a reader of the container layout.
 #include <gtest/gtest.h>
-#include <openssl/evp.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -19,6 +18,7 @@
 #include "oltrex/conversion/ContainerMaker.h"
 #include "oltrex/conversion/ConversionContext.h"
 #include "oltrex/conversion/KeySets.h"
+#include "support/TestAes.h"
 #include "oltrex/conversion/Naming.h"
 #include "oltrex/platform/Folders.h"
 #include "oltrex/platform/Settings.h"
@@ -45,25 +45,11 @@ inline bool sameTime(const LocalTime& a, const LocalTime& b) {
            a.second == b.second;
 }
 
-// ---- AES-192-CBC on libcrypto ----------------------------------------------
+// ---- AES-192-CBC, independent of the cipher library ----------------------------------------------
 
 inline std::optional<Bytes> aes192Cbc(bool encrypt, const std::string& key, const std::string& iv,
                                       const std::uint8_t* data, std::size_t size) {
-    EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
-    Bytes out(size + 32);
-    int n1 = 0, n2 = 0;
-    const auto* k = reinterpret_cast<const unsigned char*>(key.data());
-    const auto* v = reinterpret_cast<const unsigned char*>(iv.data());
-    bool ok = (encrypt ? EVP_EncryptInit_ex(ctx, EVP_aes_192_cbc(), nullptr, k, v)
-                       : EVP_DecryptInit_ex(ctx, EVP_aes_192_cbc(), nullptr, k, v)) == 1;
-    ok = ok && (encrypt ? EVP_EncryptUpdate(ctx, out.data(), &n1, data, static_cast<int>(size))
-                        : EVP_DecryptUpdate(ctx, out.data(), &n1, data, static_cast<int>(size))) == 1;
-    ok = ok && (encrypt ? EVP_EncryptFinal_ex(ctx, out.data() + n1, &n2)
-                        : EVP_DecryptFinal_ex(ctx, out.data() + n1, &n2)) == 1;
-    EVP_CIPHER_CTX_free(ctx);
-    if (!ok) return std::nullopt;
-    out.resize(static_cast<std::size_t>(n1 + n2));
-    return out;
+    return testaes::aes192Cbc(encrypt, key, iv, data, size);
 }
 
 inline std::optional<Bytes> decryptWith(KeySetId id, const Bytes& data) {
@@ -153,10 +139,8 @@ public:
     RunFolders() {
         std::error_code ec;
         base = createPrivateFolder(systemTempFolder(), "oltrex-maker-test-", ec);
-        work = base / "work";
+        work = createPrivateFolder(base, "work-", ec);
         containers = base / "containers";
-        fs::create_directory(work);
-        fs::permissions(work, fs::perms::owner_all, fs::perm_options::replace);
         fs::create_directory(containers);
     }
     ~RunFolders() {

@@ -95,6 +95,25 @@ TEST_F(CardNaming, WorkshopHolderNamesAreTrimmedButNotCleaned) {
     EXPECT_EQ(n.name(), "C_VON_DER_WERK_ANNA-LENA_2022-03-11_14-05-09.dlc");
 }
 
+TEST_F(CardNaming, WorkshopHolderNamesKeepTheirUmlautsAsUtf8) {
+    // Card text is one byte a character in code page 1252: 0xDC "Ü", 0xF6 "ö", 0x80 "€".
+    auto n = namer();
+    n.onCardType(2);
+    n.onIdentification(identification(13, "DW00000012345600", "M\xDCLLER", "J\xF6RG\x80", true));
+    n.finishWorkingName(kHeaderTime, false);
+    EXPECT_EQ(n.name(), "C_M\xC3\x9CLLER_J\xC3\xB6RG\xE2\x82\xAC_2022-03-11_14-05-09.dlc");
+    auto eu = namer(1);
+    eu.onCardType(2);
+    eu.onIdentification(identification(13, "DW00000012345600", "M\xDCLLER", "J", true));
+    EXPECT_EQ(eu.name(), "C_20220323_1301_D_M\xC3\x9CLLER_DW00000012345600.DDD");
+}
+
+TEST(CodePage1252, DecodesEveryByteToUtf8) {
+    EXPECT_EQ(utf8FromCodePage1252("a\xE4\xDF\xFF"), "a\xC3\xA4\xC3\x9F\xC3\xBF");  // a ä ß ÿ
+    EXPECT_EQ(utf8FromCodePage1252("\x80\x8A\x9F"), "\xE2\x82\xAC\xC5\xA0\xC5\xB8");  // € Š Ÿ
+    EXPECT_EQ(utf8FromCodePage1252("\x81\x9D"), "__");  // unassigned
+}
+
 TEST_F(CardNaming, WorkshopHolderWithQuestionMarkIsUnknownCardHolder) {
     auto n = namer();
     n.onCardType(2);

@@ -1,7 +1,6 @@
 #pragma once
-// Containers for the reader tests, built here with libcrypto straight from
+// Containers for the reader tests, built here with AES straight from
 // the container layout, independent of the container maker and libhime.
-#include <openssl/evp.h>
 
 #include <cstdint>
 #include <stdexcept>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "oltrex/conversion/KeySets.h"
+#include "support/TestAes.h"
 
 namespace oltrex::testing {
 
@@ -16,19 +16,9 @@ using Bytes = std::vector<std::uint8_t>;
 
 inline Bytes aes192CbcEncrypt(const Bytes& plain, KeySetId id) {
     const KeySet keys = keySet(id);
-    EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
-    Bytes out(plain.size() + 16);
-    int n1 = 0;
-    int n2 = 0;
-    const bool ok =
-        EVP_EncryptInit_ex(ctx, EVP_aes_192_cbc(), nullptr, reinterpret_cast<const unsigned char*>(keys.key.data()),
-                           reinterpret_cast<const unsigned char*>(keys.iv.data())) == 1 &&
-        EVP_EncryptUpdate(ctx, out.data(), &n1, plain.data(), static_cast<int>(plain.size())) == 1 &&
-        EVP_EncryptFinal_ex(ctx, out.data() + n1, &n2) == 1;
-    EVP_CIPHER_CTX_free(ctx);
-    if (!ok) throw std::runtime_error("AES failed");
-    out.resize(static_cast<std::size_t>(n1 + n2));
-    return out;
+    const auto out = testaes::aes192Cbc(true, keys.key, keys.iv, plain.data(), plain.size());
+    if (!out) throw std::runtime_error("AES failed");
+    return *out;
 }
 
 inline void putBe32(Bytes& out, std::uint32_t v) {

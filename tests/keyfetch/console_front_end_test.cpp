@@ -6,6 +6,7 @@
 #include "oltrex/keyfetch/console/ConsoleOptions.h"
 #include "oltrex/keyfetch/console/ConsoleView.h"
 #include "oltrex/keyfetch/console/HeadlessRun.h"
+#include "support/CapturedOutput.h"
 
 using namespace oltrex::console;
 
@@ -30,14 +31,7 @@ oltrex::FileReport filed(const std::string& name, const std::string& container,
 }
 
 std::string captured(const std::function<void(std::FILE*)>& write) {
-    char* text = nullptr;
-    std::size_t size = 0;
-    std::FILE* out = ::open_memstream(&text, &size);
-    write(out);
-    std::fclose(out);
-    std::string result(text, size);
-    std::free(text);
-    return result;
+    return oltrex::testing::capturedOutput(write);
 }
 
 }  // namespace

@@ -4,17 +4,20 @@
 // written here independently of the library (descrambling and the decoding
 // chain), so that the tests check the library against the download run.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <array>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "oltrex/device/keylink.h"
+#include "oltrex/platform/Folders.h"
+#include "oltrex/platform/PathText.h"
+#include "oltrex/platform/Process.h"
 
 namespace keytest {
 
@@ -24,9 +27,9 @@ using Bytes = std::vector<std::uint8_t>;
 class TempFolder {
   public:
     TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "simkey-test-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
+        std::error_code ec;
+        path_ = oltrex::createPrivateFolder(oltrex::systemTempFolder(), "simkey-test-", ec);
+        if (path_.empty()) throw std::runtime_error("no temporary folder: " + ec.message());
     }
     ~TempFolder() {
         std::error_code ec;
@@ -40,6 +43,21 @@ class TempFolder {
   private:
     fs::path path_;
 };
+
+// A path as the key library takes it: in the system's code page on Windows.
+inline std::string libraryPath(const fs::path& path) {
+    return oltrex::systemCodePageText(oltrex::utf8Of(path));
+}
+
+inline void setEnv(const char* name, const std::string& value) {
+    oltrex::setEnvironmentValue(name, value);
+}
+inline void setEnv(const char* name, const fs::path& path) {
+    oltrex::setEnvironmentValue(name, oltrex::utf8Of(path));
+}
+inline void unsetEnv(const char* name) {
+    oltrex::setEnvironmentValue(name, std::nullopt);
+}
 
 inline Bytes readBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);

@@ -17,17 +17,17 @@ class KeyLibraryPlugging : public ::testing::Test {
     void SetUp() override {
         for (const char* name : {"OLTREX_FTDI_PORT", "OLTREX_BOOTSIM", "OLTREX_BOOTSIM_ARGS",
                                  "OLTREX_BOOTSIM_AUTOSTART"})
-            ::unsetenv(name);
+            unsetEnv(name);
         slot_ = temp_ / "adapter";
         makeKey(slot_, {"OX", "0012345678", "0120"});
-        ::setenv("OLTREX_KEY", slot_.c_str(), 1);
+        setEnv("OLTREX_KEY", slot_);
         KL_EndSecureMode();
     }
     void TearDown() override {
         KL_EndSecureMode();
         for (const char* name :
              {"OLTREX_KEY", "OLTREX_FTDI_PORT", "OLTREX_BOOTSIM", "OLTREX_BOOTSIM_ARGS"})
-            ::unsetenv(name);
+            unsetEnv(name);
     }
 
     static void makeKey(const fs::path& folder, const simkey::KeyIdentity& id) {
@@ -42,7 +42,7 @@ class KeyLibraryPlugging : public ::testing::Test {
     }
 
     int readTo(const std::string& remote, const std::string& localName) {
-        return KL_ReadFile(remote.c_str(), (temp_ / localName).c_str());
+        return KL_ReadFile(remote.c_str(), libraryPath(temp_ / localName).c_str());
     }
 
     TempFolder temp_;
@@ -75,7 +75,7 @@ TEST_F(KeyLibraryPlugging, AnotherKeyInThePlaceChangesTheText) {
 TEST_F(KeyLibraryPlugging, AFolderWithoutKeyIniIsNoKey) {
     fs::remove(slot_ / "key.ini");
     EXPECT_EQ(keyInfo(), "<failed>");
-    ::unsetenv("OLTREX_KEY");
+    unsetEnv("OLTREX_KEY");
     EXPECT_EQ(keyInfo(), "<failed>");
 }
 
@@ -171,6 +171,17 @@ TEST_F(KeyLibraryPlugging, FirmwareUpdateModeWithoutAKeyFails) {
     EXPECT_FALSE(simkey::readKeyIni(temp_ / "pocket")->bootloader);
 }
 
+#ifdef _WIN32
+// On Windows the boot loader's line is a COM port; the key waits for it to
+// open (at most 3 s) before it reports the switch.
+TEST_F(KeyLibraryPlugging, FirmwareUpdateModeFailsWhenItsComPortNeverOpens) {
+    setEnv("OLTREX_FTDI_PORT", std::string("COM97"));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_NE(KL_FirmwareUpdateMode(), 0);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2900));
+    EXPECT_TRUE(simkey::readKeyIni(slot_)->bootloader);
+}
+#else
 // A stand-in simulator: records its arguments and publishes the link.
 class BootSimulatorStart : public KeyLibraryPlugging {
   protected:
@@ -178,8 +189,8 @@ class BootSimulatorStart : public KeyLibraryPlugging {
         script_ = temp_ / "fake-bootsim";
         std::ofstream(script_) << "#!/bin/sh\n" << body;
         fs::permissions(script_, fs::perms::owner_all);
-        ::setenv("OLTREX_BOOTSIM", script_.c_str(), 1);
-        ::setenv("OLTREX_FTDI_PORT", (temp_ / "ttyKey").c_str(), 1);
+        setEnv("OLTREX_BOOTSIM", script_);
+        setEnv("OLTREX_FTDI_PORT", temp_ / "ttyKey");
     }
     std::string recordedArgs() {
         std::ifstream in(temp_ / "args");
@@ -192,7 +203,7 @@ class BootSimulatorStart : public KeyLibraryPlugging {
 
 TEST_F(BootSimulatorStart, StartsTheSimulatorWithKeyAndLinkAndWaitsForTheLink) {
     writeScript("echo \"$@\" > \"" + (temp_ / "args").string() + "\"\nln -s /dev/null \"$4\"\n");
-    ::setenv("OLTREX_BOOTSIM_ARGS", "--pace  --drop 3", 1);
+    setEnv("OLTREX_BOOTSIM_ARGS", std::string("--pace  --drop 3"));
     ASSERT_EQ(KL_FirmwareUpdateMode(), 0);
     EXPECT_TRUE(fs::is_symlink(temp_ / "ttyKey"));
     EXPECT_EQ(recordedArgs(), "--key " + slot_.string() + " --link " + (temp_ / "ttyKey").string() +
@@ -202,16 +213,16 @@ TEST_F(BootSimulatorStart, StartsTheSimulatorWithKeyAndLinkAndWaitsForTheLink) {
 
 TEST_F(BootSimulatorStart, AutostartZeroLeavesTheSimulatorAlone) {
     writeScript("echo \"$@\" > \"" + (temp_ / "args").string() + "\"\n");
-    ::setenv("OLTREX_BOOTSIM_AUTOSTART", "0", 1);
+    setEnv("OLTREX_BOOTSIM_AUTOSTART", std::string("0"));
     ASSERT_EQ(KL_FirmwareUpdateMode(), 0);
-    ::unsetenv("OLTREX_BOOTSIM_AUTOSTART");
+    unsetEnv("OLTREX_BOOTSIM_AUTOSTART");
     EXPECT_FALSE(fs::exists(temp_ / "args"));
     EXPECT_TRUE(simkey::readKeyIni(slot_)->bootloader);
 }
 
 TEST_F(BootSimulatorStart, AMissingSimulatorStillSwitchesTheKey) {
-    ::setenv("OLTREX_FTDI_PORT", (temp_ / "ttyKey").c_str(), 1);
-    ::setenv("OLTREX_BOOTSIM", (temp_ / "no-such-simulator").c_str(), 1);
+    setEnv("OLTREX_FTDI_PORT", temp_ / "ttyKey");
+    setEnv("OLTREX_BOOTSIM", temp_ / "no-such-simulator");
     EXPECT_EQ(KL_FirmwareUpdateMode(), 0);
     EXPECT_TRUE(simkey::readKeyIni(slot_)->bootloader);
 }
@@ -220,5 +231,6 @@ TEST_F(BootSimulatorStart, ASimulatorThatEndsWithoutTheLinkIsAFailure) {
     writeScript("exit 3\n");
     EXPECT_NE(KL_FirmwareUpdateMode(), 0);
 }
+#endif
 
 }  // namespace

@@ -17,7 +17,7 @@ TEST(KeyLibraryThreads, TwoThreadsGetWholeAnswersWhileTheKeyToolWritesFiles) {
     ASSERT_TRUE(simkey::createKey(key, {"OX", "0000000042", "0120"}));
     const Bytes fixed = block(0x7601, countingBytes(4000, 5));
     ASSERT_TRUE(simkey::writeKeyFile(key, "V_FIXED_00000001", fixed));
-    ::setenv("OLTREX_KEY", key.c_str(), 1);
+    setEnv("OLTREX_KEY", key);
 
     std::atomic<bool> stop{false};
     std::atomic<int> failures{0};
@@ -42,7 +42,7 @@ TEST(KeyLibraryThreads, TwoThreadsGetWholeAnswersWhileTheKeyToolWritesFiles) {
         for (int i = 0; i < 150; ++i) {
             fs::path local = temp / ("local-" + std::to_string(i % 2));
             std::string remote = i % 2 ? "V_FIXED_00000001\\5E07C9A2" : "V_FIXED_00000001";
-            if (KL_ReadFile(remote.c_str(), local.c_str()) != 0) {
+            if (KL_ReadFile(remote.c_str(), libraryPath(local).c_str()) != 0) {
                 ++failures;
                 continue;
             }
@@ -54,7 +54,7 @@ TEST(KeyLibraryThreads, TwoThreadsGetWholeAnswersWhileTheKeyToolWritesFiles) {
     reader.join();
     stop = true;
     writer.join();
-    ::unsetenv("OLTREX_KEY");
+    unsetEnv("OLTREX_KEY");
     EXPECT_EQ(failures.load(), 0);
 }
 

@@ -137,13 +137,15 @@ TEST(SimKeyFolder, TheListingIsSortedAndSkipsTemporaryFilesLinksAndFolders) {
     ASSERT_TRUE(simkey::writeKeyFile(key, "V_B", {9}));  // replaced
     std::ofstream(key / "files" / ".V_C.part-1") << "half";
     fs::create_directory(key / "files" / "V_DIR");
-    fs::create_symlink(key / "key.ini", key / "files" / "V_LINK");
+    std::error_code noLinks;  // the Windows build's library makes none
+    fs::create_symlink(key / "key.ini", key / "files" / "V_LINK", noLinks);
     auto files = simkey::listKeyFiles(key);
     ASSERT_EQ(files.size(), 2u);
     EXPECT_EQ(files[0].name, "C_A");
     EXPECT_EQ(files[0].size, 3u);
     EXPECT_EQ(files[1].name, "V_B");
     EXPECT_EQ(files[1].size, 1u);
+    if (noLinks) return;
     EXPECT_FALSE(simkey::readKeyFile(key, "V_LINK"))
         << "a link out of the files folder was followed";
     EXPECT_FALSE(simkey::deleteKeyFile(key, "V_LINK"));

@@ -16,6 +16,7 @@
 #include "oltrex/bootsim/BootLoader.h"
 #include "oltrex/device/ComPort.h"
 #include "oltrex/platform/Clock.h"
+#include "oltrex/platform/Folders.h"
 #include "oltrex/transfer/Framing.h"
 
 namespace oltrex::testing {
@@ -126,8 +127,8 @@ inline std::string progressLine(unsigned percent) {
 class TempFolder {
 public:
     TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "oltrex-transfer-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data()) ? std::filesystem::path(pattern) : std::filesystem::path();
+        std::error_code ec;
+        path_ = createPrivateFolder(systemTempFolder(), "oltrex-transfer-", ec);
     }
     ~TempFolder() {
         std::error_code ec;

@@ -83,7 +83,11 @@ TEST(TransferLog, LeavesALinkUnderItsNameAloneAndRunsWithoutLog) {
     TempFolder folder;
     const auto target = folder.path() / "precious.txt";
     { std::ofstream(target) << "keep"; }
+#ifdef _WIN32
+    GTEST_SKIP() << "links need rights a Windows user seldom has";
+#else
     ASSERT_EQ(::symlink(target.c_str(), (folder.path() / kTransferLogName).c_str()), 0);
+#endif
     TransferLog log;
     EXPECT_FALSE(log.openFresh(folder.path()));
     log.displMsg("nothing");
@@ -94,9 +98,13 @@ TEST(TransferLog, CreatesItsFileReadableByTheUserOnly) {
     TempFolder folder;
     TransferLog log;
     ASSERT_TRUE(log.openFresh(folder.path()));
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows files take the access list of their folder";
+#else
     struct stat st {};
     ASSERT_EQ(::stat((folder.path() / kTransferLogName).c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
+#endif
 }
 
 }  // namespace

@@ -1,98 +1,47 @@
 // The whole stack: ComTask and the update worker, the D2XX binding and its
-// stand-in, a pseudo-terminal, and the boot-loader simulator in its own process.
+// stand-in (libftd2xx.so on a pseudo-terminal; FTD2XX.dll on a COM port in
+// the Windows build), and the boot-loader simulator in its own process.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <thread>
 
+#include "support/BootSimulatorProcess.h"
 #include "TransferTestSupport.h"
 #include "oltrex/device/D2xxComPort.h"
 #include "oltrex/device/KeyLibrary.h"
+#include "oltrex/platform/PathText.h"
+#include "oltrex/platform/Process.h"
 #include "oltrex/platform/SafeFile.h"
 #include "oltrex/simkey/KeyFolder.h"
 #include "oltrex/transfer/ComTask.h"
 #include "oltrex/transfer/LogTransferEvents.h"
 #include "oltrex/transfer/UpdateWorker.h"
 
-extern char** environ;
-
 namespace oltrex {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::BootSimulatorProcess;
 using testing::logLines;
 using testing::makeTestImage;
 using testing::readText;
 using testing::TempFolder;
 using Bytes = std::vector<std::uint8_t>;
 
-fs::path binFolder() {
-    const char* bin = std::getenv("OLTREX_BIN");
-    return bin ? fs::path(bin) : fs::path();
-}
-
-// oltrex-bootsim as a child process.
-class Simulator {
-public:
-    ~Simulator() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
-    bool start(const fs::path& link, std::vector<std::string> extra) {
-        const std::string exe = (binFolder() / "oltrex-bootsim").string();
-        std::vector<std::string> args = {exe, "--link", link.string()};
-        args.insert(args.end(), extra.begin(), extra.end());
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        if (::posix_spawn(&pid_, exe.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return false;
-        for (int i = 0; i < 300; ++i) {
-            struct stat st {};
-            if (::lstat(link.c_str(), &st) == 0) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return false;
-    }
-    // Exit status, or -1 when it is still running after `seconds`.
-    int wait(int seconds = 5) {
-        for (int i = 0; i < seconds * 100; ++i) {
-            int status = 0;
-            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-                pid_ = 0;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return -1;
-    }
-
-private:
-    pid_t pid_ = 0;
-};
-
 class WholeStack : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (binFolder().empty() || !fs::exists(binFolder() / "oltrex-bootsim")) {
-            GTEST_SKIP() << "OLTREX_BIN does not hold oltrex-bootsim";
-        }
-        link = folder.path() / "ttyOltrexKey";
+        if (!simulator.available()) GTEST_SKIP() << "no oltrex-bootsim to run";
         key = folder.path() / "key";
         simkey::KeyIdentity identity;
         identity.firmware = "0110";
         std::string error;
         ASSERT_TRUE(simkey::createKey(key, identity, &error)) << error;
-        ::setenv("OLTREX_FTDI_PORT", link.c_str(), 1);
+        setEnvironmentValue("OLTREX_FTDI_PORT", simulator.port());
         ASSERT_TRUE(log.openFresh(folder.path()));
     }
-    void TearDown() override { ::unsetenv("OLTREX_FTDI_PORT"); }
+    void TearDown() override { setEnvironmentValue("OLTREX_FTDI_PORT", std::nullopt); }
 
     int transfer(ComTaskLimits limits = {}) {
         LinkedD2xxDevice device;
@@ -113,16 +62,16 @@ protected:
     }
 
     TempFolder folder;
-    fs::path link, key;
+    fs::path key;
     TransferLog log;
-    Simulator simulator;
+    BootSimulatorProcess simulator{folder.path()};
     Bytes image = makeTestImage(45096, " FW-0120", 0x1234);
     // Short answer time-outs keep the fault cases fast; the program uses 3000 ms.
     ComTaskLimits quick{1000, 3, 10, 2048};
 };
 
 TEST_F(WholeStack, FlashesTheImageIntactAndTheKeyThenReportsItsFirmware) {
-    ASSERT_TRUE(simulator.start(link, {"--key", key.string()}));
+    ASSERT_TRUE(simulator.start(key, {}));
     ASSERT_EQ(transfer(), 1);
     EXPECT_EQ(simulator.wait(), 0);
 
@@ -134,7 +83,7 @@ TEST_F(WholeStack, FlashesTheImageIntactAndTheKeyThenReportsItsFirmware) {
     ASSERT_TRUE(ini);
     EXPECT_EQ(ini->identity.firmware, "0120");
     EXPECT_FALSE(ini->bootloader);
-    EXPECT_FALSE(fs::exists(fs::symlink_status(link))) << "the simulator removes its link";
+    EXPECT_FALSE(simulator.published()) << "the simulator removes its link";
 
     const auto all = lines();
     ASSERT_GE(all.size(), 7u);
@@ -147,7 +96,7 @@ TEST_F(WholeStack, FlashesTheImageIntactAndTheKeyThenReportsItsFirmware) {
 }
 
 TEST_F(WholeStack, AbsorbsThreeDroppedAnswers) {
-    ASSERT_TRUE(simulator.start(link, {"--key", key.string(), "--drop", "7,90,178"}));
+    ASSERT_TRUE(simulator.start(key, {"--drop", "7,90,178"}));
     ASSERT_EQ(transfer(quick), 1);
     EXPECT_EQ(simulator.wait(), 0);
     Bytes stored;
@@ -157,7 +106,7 @@ TEST_F(WholeStack, AbsorbsThreeDroppedAnswers) {
 }
 
 TEST_F(WholeStack, FailsOnTheFourthDroppedAnswer) {
-    ASSERT_TRUE(simulator.start(link, {"--key", key.string(), "--drop", "7,30,31,100"}));
+    ASSERT_TRUE(simulator.start(key, {"--drop", "7,30,31,100"}));
     ASSERT_EQ(transfer(quick), -1);
     const auto all = lines();
     ASSERT_GE(all.size(), 2u);
@@ -167,7 +116,7 @@ TEST_F(WholeStack, FailsOnTheFourthDroppedAnswer) {
 }
 
 TEST_F(WholeStack, ResendsTheSameFrameAfterANack) {
-    ASSERT_TRUE(simulator.start(link, {"--key", key.string(), "--nack", "5,178"}));
+    ASSERT_TRUE(simulator.start(key, {"--nack", "5,178"}));
     ASSERT_EQ(transfer(quick), 1);
     EXPECT_EQ(simulator.wait(), 0);
     EXPECT_EQ(count("displMsg(): Nack received "), 2u);
@@ -179,7 +128,7 @@ TEST_F(WholeStack, ResendsTheSameFrameAfterANack) {
 }
 
 TEST_F(WholeStack, TakesALateAnswerInsideTheTimeOutAndResendsForOneOutsideIt) {
-    ASSERT_TRUE(simulator.start(link, {"--key", key.string(), "--delay", "300@5,40"}));
+    ASSERT_TRUE(simulator.start(key, {"--delay", "300@5,40"}));
     ASSERT_EQ(transfer(quick), 1);
     EXPECT_EQ(simulator.wait(), 0);
     EXPECT_EQ(count("displMsg(): block sent "), 179u);
@@ -187,10 +136,10 @@ TEST_F(WholeStack, TakesALateAnswerInsideTheTimeOutAndResendsForOneOutsideIt) {
     std::error_code ec;
     fs::remove(key / "firmware.bin", ec);
     ASSERT_TRUE(log.openFresh(folder.path()));
-    Simulator late;
-    ASSERT_TRUE(late.start(link, {"--key", key.string(), "--delay", "1400@5"}));
+    // The same line (the port the flasher opens) for a simulator that answers later.
+    ASSERT_TRUE(simulator.start(key, {"--delay", "1400@5"}));
     ASSERT_EQ(transfer(quick), 1);
-    EXPECT_EQ(late.wait(), 0);
+    EXPECT_EQ(simulator.wait(), 0);
     EXPECT_EQ(count("displMsg(): block sent "), 180u);
     Bytes stored;
     ASSERT_TRUE(readWholeFile(key / "firmware.bin", stored, ec));
@@ -200,8 +149,7 @@ TEST_F(WholeStack, TakesALateAnswerInsideTheTimeOutAndResendsForOneOutsideIt) {
 TEST_F(WholeStack, RecoversFromAnswersWithASpoiltStartCodeOrEndByte) {
     // Frame 5's answer loses its opening byte, the resent frame's answer its
     // code, the next resend's answer its closing byte.
-    ASSERT_TRUE(simulator.start(link, {"--key", key.string(), "--corrupt", "5:0", "--corrupt", "6:1",
-                                       "--corrupt", "7:2"}));
+    ASSERT_TRUE(simulator.start(key, {"--corrupt", "5:0", "--corrupt", "6:1", "--corrupt", "7:2"}));
     ASSERT_EQ(transfer(quick), 1);
     EXPECT_EQ(simulator.wait(), 0);
     EXPECT_EQ(count("displMsg(): unknown cmd/answer "), 1u);
@@ -213,7 +161,7 @@ TEST_F(WholeStack, RecoversFromAnswersWithASpoiltStartCodeOrEndByte) {
 }
 
 TEST_F(WholeStack, EndsInErrorWhenTheKeyFallsSilent) {
-    ASSERT_TRUE(simulator.start(link, {"--silent-from", "3"}));
+    ASSERT_TRUE(simulator.start({}, {"--silent-from", "3"}));
     ASSERT_EQ(transfer(quick), -1);
     EXPECT_EQ(count("displMsg(): block sent "), 2u + 4u);
     EXPECT_EQ(lines().back(), "displStatus(): Fehler ");
@@ -243,10 +191,10 @@ public:
 
 TEST_F(WholeStack, UpdatesTheSimulatedKeyThroughTheUpdateWorker) {
     log.close();
-    ::setenv("OLTREX_KEY", key.c_str(), 1);
-    ::setenv("OLTREX_BOOTSIM", (binFolder() / "oltrex-bootsim").c_str(), 1);
-    ::setenv("OLTREX_BOOTSIM_ARGS", "--idle-timeout 20", 1);
-    ::unsetenv("OLTREX_BOOTSIM_AUTOSTART");
+    setEnvironmentValue("OLTREX_KEY", utf8Of(key));
+    setEnvironmentValue("OLTREX_BOOTSIM", BootSimulatorProcess::program());
+    setEnvironmentValue("OLTREX_BOOTSIM_ARGS", "--idle-timeout 20");
+    setEnvironmentValue("OLTREX_BOOTSIM_AUTOSTART", std::nullopt);
     LinkedD2xxDevice device;
     D2xxComPort port(device);
     Pages pages;
@@ -272,16 +220,16 @@ TEST_F(WholeStack, UpdatesTheSimulatedKeyThroughTheUpdateWorker) {
     EXPECT_FALSE(ini->bootloader);
     EXPECT_EQ(ini->identity.firmware, "0120");
     // Its last act is removing its link.
-    for (int i = 0; i < 300 && fs::exists(fs::symlink_status(link)); ++i) {
+    for (int i = 0; i < 300 && simulator.published(); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
+    EXPECT_FALSE(simulator.published());
     char info[64] = {};
     EXPECT_EQ(keyLibrary().keyInfo(info, sizeof info), 0);
     EXPECT_NE(std::string(info).find("FW-0120"), std::string::npos);
-    ::unsetenv("OLTREX_KEY");
-    ::unsetenv("OLTREX_BOOTSIM");
-    ::unsetenv("OLTREX_BOOTSIM_ARGS");
+    for (const char* name : {"OLTREX_KEY", "OLTREX_BOOTSIM", "OLTREX_BOOTSIM_ARGS"}) {
+        setEnvironmentValue(name, std::nullopt);
+    }
 }
 
 }  // namespace

@@ -1,9 +1,8 @@
 #include "KeyFileSink.h"
 
-#include <unistd.h>
-
 #include <system_error>
 
+#include "oltrex/platform/Process.h"
 #include "oltrex/platform/SafeFile.h"
 
 namespace oltrex::keytool {
@@ -38,7 +37,7 @@ bool makeKey(const fs::path& folder, const simkey::KeyIdentity& identity, const 
         return false;
     }
     const fs::path building =
-        parent / ("." + target.filename().string() + ".building-" + std::to_string(::getpid()));
+        parent / ("." + target.filename().string() + ".building-" + std::to_string(oltrex::currentProcessId()));
     if (fs::exists(building, ec)) {
         error = building.string() + " is in the way";
         return false;
@@ -51,8 +50,11 @@ bool makeKey(const fs::path& folder, const simkey::KeyIdentity& identity, const 
         ok = fill(sink, error);
     }
     if (ok) {
-        // Renaming over an empty folder replaces it in one step.
+        // Renaming over an empty folder replaces it in one step. Windows
+        // replaces no folder: there the empty one goes first.
         fs::rename(building, target, ec);
+        if (ec && fs::is_directory(target) && fs::is_empty(target) && fs::remove(target, ec))
+            fs::rename(building, target, ec);
         if (ec) {
             error = "cannot move the new key to " + target.string() + ": " + ec.message();
             ok = false;

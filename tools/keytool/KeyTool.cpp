@@ -61,6 +61,7 @@ Options of the commands that make a key (empty, demo, protected, secure, import 
   --read-delay MS       delay of every file read in milliseconds
 Options of demo, protected and secure:
   --seed N              seed of the generated files (default 1)
+  --workshop-holder N   surname of the workshop cards (Latin-1 letters, e.g. "Müller")
   --time T              download time of the newest file, 8 hex digits or
                         YYYY-MM-DD_hh-mm-ss, UTC (default 2022-03-11_14-05-09)
 Options of import:
@@ -180,7 +181,21 @@ bool demoFiles(Context& c, std::vector<KeyFile>& files, std::string& error) {
         error = "--time takes 8 hex digits or YYYY-MM-DD_hh-mm-ss";
         return false;
     }
-    files = demoKeyFiles(seed, time);
+    // The card holds Latin-1: a UTF-8 name is taken character by character.
+    std::string holder;
+    const std::string given = c.args.value("workshop-holder").value_or("");
+    for (std::size_t i = 0; i < given.size(); ++i) {
+        const auto b = static_cast<unsigned char>(given[i]);
+        if (b < 0x80) {
+            holder += given[i];
+        } else if ((b == 0xC2 || b == 0xC3) && i + 1 < given.size()) {
+            holder += static_cast<char>(((b & 0x03) << 6) | (static_cast<unsigned char>(given[++i]) & 0x3F));
+        } else {
+            error = "--workshop-holder takes Latin-1 letters only";
+            return false;
+        }
+    }
+    files = demoKeyFiles(seed, time, holder);
     return true;
 }
 

@@ -1,11 +1,9 @@
 #include "oltrex/transfer/TransferLog.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdarg>
 #include <string>
+
+#include "oltrex/platform/SafeFile.h"
 
 namespace oltrex {
 namespace {
@@ -24,20 +22,10 @@ std::string titled(const char* function, std::string_view text, bool blankBefore
 
 bool TransferLog::openFresh(const std::filesystem::path& folder) {
     close();
-    const std::filesystem::path path = folder / kTransferLogName;
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0) {
-        if (!S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) return false;
-        if (::unlink(path.c_str()) != 0) return false;
-    }
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) return false;
-    file_ = ::fdopen(fd, "wb");
-    if (!file_) {
-        ::close(fd);
-        return false;
-    }
-    return true;
+    // The temporary folder may be shared: the old log is removed only when it
+    // is a plain file of ours, and the new one never follows a planted link.
+    file_ = createFreshFile(folder / kTransferLogName);
+    return file_ != nullptr;
 }
 
 void TransferLog::close() {

@@ -1,11 +1,8 @@
 #include "oltrex/keyfetch/console/HeadlessRun.h"
 
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -22,29 +19,31 @@ namespace {
 
 using SteadyClock = std::chrono::steady_clock;
 
-// Hands the poller's views to the main thread and wakes it through an eventfd.
+// Hands the poller's views to the main thread and wakes it; a stop request
+// wakes it too.
 class ViewMailbox {
   public:
-    ViewMailbox() : fd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
-    ~ViewMailbox() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    ViewMailbox(const ViewMailbox&) = delete;
-    ViewMailbox& operator=(const ViewMailbox&) = delete;
-    bool ready() const { return fd_ >= 0; }
-    int fd() const { return fd_; }
-
     void post(const SessionView& view) {
         {
             std::lock_guard lock(mutex_);
             views_.push_back(view);
         }
-        const std::uint64_t one = 1;
-        [[maybe_unused]] auto n = ::write(fd_, &one, sizeof one);
+        changed_.notify_one();
+    }
+    void wake() {
+        {
+            std::lock_guard lock(mutex_);
+            woken_ = true;
+        }
+        changed_.notify_one();
+    }
+    // Waits until views arrive, wake() is called or `deadline` passes.
+    void waitUntil(SteadyClock::time_point deadline) {
+        std::unique_lock lock(mutex_);
+        changed_.wait_until(lock, deadline, [this] { return woken_ || !views_.empty(); });
+        woken_ = false;
     }
     std::vector<SessionView> take() {
-        std::uint64_t count = 0;
-        [[maybe_unused]] auto n = ::read(fd_, &count, sizeof count);
         std::lock_guard lock(mutex_);
         std::vector<SessionView> out;
         out.swap(views_);
@@ -52,8 +51,9 @@ class ViewMailbox {
     }
 
   private:
-    int fd_;
     std::mutex mutex_;
+    std::condition_variable changed_;
+    bool woken_ = false;
     std::vector<SessionView> views_;
 };
 
@@ -62,6 +62,22 @@ std::string plural(int n, const char* one, const char* many) {
 }
 
 }  // namespace
+
+void StopRequest::request() {
+    std::lock_guard lock(mutex_);
+    requested_ = true;
+    if (wake_) wake_();
+}
+
+bool StopRequest::requested() const {
+    std::lock_guard lock(mutex_);
+    return requested_;
+}
+
+void StopRequest::onRequest(std::function<void()> wake) {
+    std::lock_guard lock(mutex_);
+    wake_ = std::move(wake);
+}
 
 int exitStatusOf(const RunSummary& run) {
     if (!run.started) return kExitNoDownload;
@@ -128,10 +144,7 @@ int runHeadless(const ConsoleOptions& options, HeadlessEnvironment& env) {
                      (options.display == DisplayStyle::Auto && env.terminal);
     ConsoleView view(env.out, bar, env.terminalWidth);
     ViewMailbox mailbox;
-    if (!mailbox.ready()) {
-        view.message("KeyFetch: cannot create an event descriptor");
-        return kExitUsage;
-    }
+    if (env.stop) env.stop->onRequest([&mailbox] { mailbox.wake(); });
     ActivityAnimation activity;
     SessionPoller poller(
         session, activity, [&mailbox](const SessionView& v) { mailbox.post(v); }, options.tickMs);
@@ -152,15 +165,9 @@ int runHeadless(const ConsoleOptions& options, HeadlessEnvironment& env) {
     int viewsAfterRun = 0;
 
     for (;;) {
-        const auto now = SteadyClock::now();
-        auto timeout =
-            std::chrono::duration_cast<std::chrono::milliseconds>(nextActivityTick - now).count();
-        if (timeout < 0) timeout = 0;
-        pollfd fds[2] = {{mailbox.fd(), POLLIN, 0}, {env.stopFd, POLLIN, 0}};
-        const int ready = ::poll(fds, env.stopFd >= 0 ? 2 : 1, static_cast<int>(timeout));
-        if (ready < 0 && errno != EINTR) break;
+        mailbox.waitUntil(nextActivityTick);
 
-        if (env.stopFd >= 0 && (fds[1].revents & POLLIN)) {
+        if (env.stop && env.stop->requested()) {
             stopRequested = true;
             view.message(
                 "Stopping: the file under way is finished first; the other files stay on the key.");
@@ -171,7 +178,8 @@ int runHeadless(const ConsoleOptions& options, HeadlessEnvironment& env) {
             const int percent = activity.advance();
             if (latest && latest->downloading && bar) view.show(*latest, percent);
         }
-        if (!(fds[0].revents & POLLIN)) {
+        const std::vector<SessionView> views = mailbox.take();
+        if (views.empty()) {
             if (!downloadRequested && options.start && options.waitSeconds &&
                 SteadyClock::now() - startedAt >= std::chrono::seconds(*options.waitSeconds)) {
                 view.message("No download began within " + std::to_string(*options.waitSeconds) +
@@ -182,7 +190,7 @@ int runHeadless(const ConsoleOptions& options, HeadlessEnvironment& env) {
         }
 
         bool runOver = false;
-        for (const SessionView& v : mailbox.take()) {
+        for (const SessionView& v : views) {
             latest = v;
             view.show(v, activity.percent());
             const RunSummary run = session.lastRun();
@@ -211,6 +219,7 @@ int runHeadless(const ConsoleOptions& options, HeadlessEnvironment& env) {
         if (runOver) break;
     }
 
+    if (env.stop) env.stop->onRequest({});
     poller.stop();
     session.close();
     const RunSummary run = session.lastRun();

@@ -1,11 +1,6 @@
 // KeyFetch: downloads the tachograph files of an OLTREX-Key into download
 // containers. The window front end when the program has one and --headless
 // is not given, else the console front end.
-#include <signal.h>
-#include <sys/ioctl.h>
-#include <sys/signalfd.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -17,7 +12,9 @@
 #include "oltrex/keyfetch/console/HeadlessRun.h"
 #include "oltrex/keyfetch/console/WindowFrontEnd.h"
 #include "oltrex/platform/Clock.h"
+#include "oltrex/platform/Console.h"
 #include "oltrex/platform/Folders.h"
+#include "oltrex/platform/PathText.h"
 #include "oltrex/platform/Settings.h"
 #include "oltrex/platform/Trace.h"
 #include "oltrex/sdimport/ConsoleImport.h"
@@ -27,12 +24,6 @@
 #endif
 
 namespace {
-
-int terminalWidth() {
-    winsize size{};
-    if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
-    return 100;
-}
 
 // The firmware number the import names card files with: that of a key that
 // answers now, else 0 (as the dialog has it before a key was read).
@@ -61,7 +52,7 @@ int runSdImport(const oltrex::console::ConsoleOptions& options) {
     const std::filesystem::path workFolder = oltrex::createWorkFolder(ec);
     if (workFolder.empty()) {
         std::fprintf(stderr, "KeyFetch: no private work folder in %s: %s\n",
-                     oltrex::systemTempFolder().c_str(), ec.message().c_str());
+                     oltrex::utf8Of(oltrex::systemTempFolder()).c_str(), ec.message().c_str());
         return oltrex::console::kExitUsage;
     }
     oltrex::ConsoleSdImportOptions importOptions;
@@ -79,6 +70,7 @@ int runSdImport(const oltrex::console::ConsoleOptions& options) {
 
 int main(int argc, char** argv) {
     using namespace oltrex::console;
+    oltrex::prepareConsoleOutput();
     ConsoleOptions options;
     std::string error;
     if (!parseConsoleOptions(argc, argv, options, error)) {
@@ -102,21 +94,16 @@ int main(int argc, char** argv) {
         return oltrex::runKeyFetchWindow(argc, argv);
     if (options.sdImport) return runSdImport(options);
 
-    // Ctrl-C and termination reach the main loop as a readable descriptor;
-    // the worker threads started later inherit the blocked mask.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    sigaddset(&stopSignals, SIGHUP);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-    const int stopFd = ::signalfd(-1, &stopSignals, SFD_CLOEXEC);
+    // Ctrl-C (and termination) only ask the run to stop after the file under
+    // way; set up before any worker thread starts.
+    StopRequest stop;
+    oltrex::ConsoleInterrupt interrupt([&stop] { stop.request(); });
 
     std::error_code ec;
     const std::filesystem::path workFolder = oltrex::createWorkFolder(ec);
     if (workFolder.empty()) {
         std::fprintf(stderr, "KeyFetch: no private work folder in %s: %s\n",
-                     oltrex::systemTempFolder().c_str(), ec.message().c_str());
+                     oltrex::utf8Of(oltrex::systemTempFolder()).c_str(), ec.message().c_str());
         return kExitUsage;
     }
 
@@ -125,14 +112,13 @@ int main(int argc, char** argv) {
                             oltrex::systemClock(),
                             workFolder,
                             stdout,
-                            ::isatty(STDOUT_FILENO) == 1,
-                            terminalWidth(),
-                            stopFd,
+                            oltrex::isTerminal(stdout),
+                            oltrex::terminalColumns(stdout),
+                            &stop,
                             {}};
     const int status = runHeadless(options, env);
 
     // The work folder and everything in it are this run's own.
     std::filesystem::remove_all(workFolder, ec);
-    if (stopFd >= 0) ::close(stopFd);
     return status;
 }

@@ -3,9 +3,6 @@
 // synced file under its final name.
 #include "oltrex/conversion/ContainerMaker.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <climits>
 #include <cstdio>
@@ -201,10 +198,11 @@ void readContainerFolder(ConversionContext& context) {
 bool workFolderWritable(const fs::path& workFolder) {
     if (workFolder.empty()) return false;
     const fs::path probe = workFolder / kWorkingContainerName;
-    const int fd = ::open(probe.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return false;
-    ::close(fd);
-    ::unlink(probe.c_str());
+    std::FILE* file = openFile(probe, "ab");
+    if (file == nullptr) return false;
+    std::fclose(file);
+    std::error_code ec;
+    fs::remove(probe, ec);
     return true;
 }
 
@@ -223,7 +221,7 @@ void markEuFile(std::string& fileName) {
 // Removes the working files of runs and imports. Only KeyFetch's own private
 // folder is tidied, never a shared one, and never the file just filed (should
 // the container folder be the work folder).
-void cleanWorkFolder(const fs::path& workFolder, const std::string& filed) {
+void cleanWorkFolder(const fs::path& workFolder, const fs::path& filed) {
     if (!isPrivateWorkFolder(workFolder)) {
         trace("work folder is not private: no clean-up\r\n");
         return;
@@ -337,8 +335,8 @@ int buildContainer(ConversionContext& context, std::string& path, std::string_vi
         const std::size_t headerGap = context.mode == 0 ? kHeaderRecordSize : 0;
         {
             MappedFile file;
-            if (!file.open(localPath, ec)) {
-                fs::remove(localPath, ec);
+            if (!file.open(pathFromUtf8(localPath), ec)) {
+                fs::remove(pathFromUtf8(localPath), ec);
                 return kContainerOpenFailed;
             }
             scan = ContentBuilder(file.bytes(), context.mode, namer, clock.localTime(), headerGap).run();
@@ -346,7 +344,7 @@ int buildContainer(ConversionContext& context, std::string& path, std::string_vi
         context.untaken = scan.untaken;
         if (!scan.untaken.empty()) tracef("%s not taken whole: %s\r\n", localPath.c_str(), scan.untaken.c_str());
         if (scan.nothingTaken) {
-            fs::remove(localPath, ec);
+            fs::remove(pathFromUtf8(localPath), ec);
             return kContainerNothingToFile;
         }
         const bool vehicleUnit = !scan.tagsMet.empty();
@@ -356,7 +354,7 @@ int buildContainer(ConversionContext& context, std::string& path, std::string_vi
         // Working name, then the filed name.
         namer.finishWorkingName(scan.headerTime, vehicleUnit);
         const std::string shortName = namer.shortName(vehicleUnit, smartMet);
-        traceFilename(joinPath(workFolder.string(), namer.hasName() ? namer.name() : shortName));
+        traceFilename(joinPath(utf8Of(workFolder), namer.hasName() ? namer.name() : shortName));
 
         if (context.mode == 1) context.folder += euSubfolder();
         namer.finishFiledName(vehicleUnit);
@@ -399,8 +397,8 @@ int buildContainer(ConversionContext& context, std::string& path, std::string_vi
             tracef("cannot file %s: %s\r\n", filed.c_str(), ec.message().c_str());
             return kContainerCreateFailed;
         }
-        fs::remove(localPath, ec);
-        cleanWorkFolder(workFolder, filed);
+        fs::remove(pathFromUtf8(localPath), ec);
+        cleanWorkFolder(workFolder, pathFromUtf8(filed));
         path = std::move(filed);
         return kContainerOk;
     } catch (const std::exception& e) {
@@ -409,7 +407,7 @@ int buildContainer(ConversionContext& context, std::string& path, std::string_vi
         trace("container run broke off\r\n");
     }
     std::error_code ec;
-    fs::remove(localPath, ec);
+    fs::remove(pathFromUtf8(localPath), ec);
     return kContainerBroken;
 }
 

@@ -3,26 +3,20 @@
 #include <filesystem>
 #include <system_error>
 
+#include "oltrex/platform/Folders.h"
+#include "oltrex/platform/PathText.h"
 #include "oltrex/platform/Trace.h"
 
 namespace oltrex {
 namespace {
 
-// The folder of the running program, where the programs' libraries lie.
-std::filesystem::path programFolder() {
-    std::error_code ec;
-    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::filesystem::path() : self.parent_path();
-}
-
 // Loads a library given by name the way Windows does: from the program's own
 // folder first, then through the loader's search path. A path is used as given.
 bool openLibrary(DynamicLibrary& library, const std::string& name) {
-    if (name.find('/') == std::string::npos) {
+    if (fileNameOf(name) == name) {
         const auto folder = programFolder();
-        if (!folder.empty() && std::filesystem::exists(folder / name) && library.open((folder / name).string())) {
-            return true;
-        }
+        const auto path = folder / pathFromUtf8(name);
+        if (!folder.empty() && std::filesystem::exists(path) && library.open(utf8Of(path))) return true;
     }
     return library.open(name);
 }

@@ -8,6 +8,8 @@
 #include <system_error>
 #include <vector>
 
+#include "oltrex/platform/MappedFile.h"
+
 namespace oltrex {
 
 // Writes `data` to a new file beside `path`, syncs it and renames it to
@@ -17,30 +19,12 @@ namespace oltrex {
 bool placeNewFile(std::string& path, const std::vector<std::span<const std::uint8_t>>& parts,
                   std::error_code& ec);
 
-// A whole file mapped read-only into memory (no copy). Empty files give an
-// empty view. Only for files of our own that nobody changes meanwhile.
-class MappedFile {
-public:
-    MappedFile() = default;
-    ~MappedFile();
-    MappedFile(const MappedFile&) = delete;
-    MappedFile& operator=(const MappedFile&) = delete;
-
-    bool open(const std::filesystem::path& path, std::error_code& ec);
-    std::span<const std::uint8_t> bytes() const { return {data_, size_}; }
-
-private:
-    const std::uint8_t* data_ = nullptr;
-    std::size_t size_ = 0;
-    void* mapping_ = nullptr;
-};
-
-// True for a folder that only this user can enter (mode 0700 or stricter,
-// owned by the effective user) and that is not the shared system temporary folder.
+// True for a folder that only this user can enter and that is not the shared
+// system temporary folder.
 bool isPrivateWorkFolder(const std::filesystem::path& folder);
 
-// Deletes the files in `folder` whose names match the shell pattern (no
-// folders), except the file `keep`.
+// Deletes the files in `folder` whose names match the shell pattern ("*" and
+// "?"; a leading dot is matched only by a dot; no folders), except the file `keep`.
 void removeMatchingFiles(const std::filesystem::path& folder, const char* pattern,
                          const std::filesystem::path& keep = {});
 

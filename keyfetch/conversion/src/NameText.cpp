@@ -77,6 +77,32 @@ std::string takeCharacters(std::span<const std::uint8_t> field) {
     return text;
 }
 
+std::string utf8FromCodePage1252(std::string_view text) {
+    // 0x80-0x9F differ from Latin-1; 0x81, 0x8D, 0x8F, 0x90 and 0x9D are unassigned
+    // and, like the control characters, become "_".
+    static constexpr char16_t k80To9F[32] = {
+        0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+    std::string out;
+    out.reserve(text.size() + text.size() / 2);
+    for (const char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        const char16_t u = b < 0x80 ? b : b < 0xA0 ? k80To9F[b - 0x80] : b;
+        if (u < 0x80) {
+            out += b < 0x80 ? c : '_';
+        } else if (u < 0x800) {
+            out += static_cast<char>(0xC0 | (u >> 6));
+            out += static_cast<char>(0x80 | (u & 0x3F));
+        } else {
+            out += static_cast<char>(0xE0 | (u >> 12));
+            out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (u & 0x3F));
+        }
+    }
+    return out;
+}
+
 std::string nationText(std::uint8_t code) {
     const auto n = static_cast<std::int8_t>(code);
     if (n <= 0) return "WLD";
@@ -134,11 +160,11 @@ int nextCardFileNumber(const SettingsStore& settings) {
 
     namespace fs = std::filesystem;
     std::error_code ec;
-    const fs::path where = folder.empty() ? fs::path(".") : fs::path(folder);
+    const fs::path where = folder.empty() ? fs::path(".") : pathFromUtf8(folder);
     int highest = 0;
     for (fs::directory_iterator it(where, ec), end; !ec && it != end; it.increment(ec)) {
         if (!it->is_regular_file(ec)) continue;
-        const std::string name = it->path().filename().string();
+        const std::string name = utf8Of(it->path().filename());
         // "cd??????.crd", letter case ignored as the Windows search does.
         if (name.size() != 12 || !equalsIgnoringCase(name.substr(0, 2), "cd") ||
             !equalsIgnoringCase(name.substr(8), ".crd")) {
@@ -158,7 +184,7 @@ int nextCardFileNumber(const SettingsStore& settings) {
 void makeUniquePath(std::string& path) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    auto taken = [&ec](const std::string& p) { return fs::exists(fs::symlink_status(p, ec)); };
+    auto taken = [&ec](const std::string& p) { return fs::exists(fs::symlink_status(pathFromUtf8(p), ec)); };
     if (!taken(path)) return;
     const PathParts parts = splitPath(path);
     for (int i = 1;; ++i) {

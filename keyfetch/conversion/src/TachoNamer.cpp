@@ -57,7 +57,7 @@ std::string cardNumberText(std::span<const std::uint8_t> data) {
         text += static_cast<char>(data[i]);
     }
     makeFileNameSafe(text);
-    return text;
+    return utf8FromCodePage1252(text);
 }
 
 }  // namespace
@@ -184,6 +184,9 @@ void TachoNamer::onIdentification(std::span<const std::uint8_t> data) {
         cleanNameText(surname);
         cleanNameText(firstNames);
     }
+    // Workshop holders keep their characters: "Müller" stays "Müller".
+    surname = utf8FromCodePage1252(surname);
+    firstNames = utf8FromCodePage1252(firstNames);
 
     if (input_.mode == 1) {
         if (driver) {

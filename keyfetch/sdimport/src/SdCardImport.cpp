@@ -15,7 +15,8 @@ namespace fs = std::filesystem;
 namespace {
 
 // Only for the import's own copies in the private work folder.
-void removeOwnCopy(const std::string& path) {
+void removeOwnCopy(const std::string& text) {
+    const fs::path path = pathFromUtf8(text);
     std::error_code ec;
     if (!fs::exists(fs::symlink_status(path, ec))) return;
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, ec);
@@ -25,7 +26,7 @@ void removeOwnCopy(const std::string& path) {
 bool copyFresh(const std::string& from, const std::string& to) {
     removeOwnCopy(to);
     std::error_code ec;
-    return fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec) && !ec;
+    return copyFile(pathFromUtf8(from), pathFromUtf8(to), true, ec);
 }
 
 }  // namespace
@@ -61,7 +62,7 @@ std::string SdCardImport::copyName(const std::string& title, const LocalTime& t)
     char stamp[64];
     std::snprintf(stamp, sizeof stamp, "_%04i-%02i-%02i_%02i-%02i-%02i.dlc", t.year, t.month, t.day, t.hour, t.minute,
                   t.second);
-    return withSeparator(workFolder_.string()) + "K_" + title + stamp;
+    return withSeparator(utf8Of(workFolder_)) + "K_" + title + stamp;
 }
 
 std::vector<DriveRecord> SdCardImport::drivesToSearch(const SdImportRequest& request, DriveChooser& chooser,
@@ -116,13 +117,13 @@ SdFileReport SdCardImport::importFile(const FileRecord& found, const SdImportReq
         removeOwnCopy(containerCopy);
     };
     // Card files are always in the secure form, whatever mode the key is in.
-    if (reencodeSecureFile(localPath, found.name, workFolder_) != kReencodeOk) {
+    if (reencodeSecureFile(pathFromUtf8(localPath), found.name, workFolder_) != kReencodeOk) {
         report.outcome = SdFileOutcome::NotReencoded;
         dropCopies();
         return report;
     }
     ClassifiedFile classified;
-    if (classifyFile(localPath, found.name, classified) != kClassified) {
+    if (classifyFile(pathFromUtf8(localPath), found.name, classified) != kClassified) {
         report.outcome = SdFileOutcome::NotClassified;
         dropCopies();
         return report;

@@ -1,5 +1,6 @@
 #pragma once
-// AES-192 in CBC mode with PKCS#7 padding, on libcrypto.
+// AES-192 in CBC mode with PKCS#7 padding: on libcrypto (AesCbcOpenssl.cpp)
+// or on the system's bcrypt.dll (AesCbcBcrypt.cpp, Windows).
 #include <cstddef>
 #include <cstdint>
 

@@ -1,24 +1,9 @@
 #include "Registers.h"
 
-#include <string.h>
-
-#include <array>
 #include <climits>
 #include <cstring>
 
 namespace oltrex::hime {
-
-// explicit_bzero is glibc's optimised memset that the compiler may not drop;
-// OPENSSL_cleanse does the same several times slower on megabyte registers.
-void wipeMemory(void* data, std::size_t size) {
-    if (data != nullptr && size > 0) explicit_bzero(data, size);
-}
-
-SecureBytes* threadRegister(int reg) {
-    thread_local std::array<SecureBytes, HI_REGISTER_COUNT> bank;
-    if (reg < 0 || reg >= HI_REGISTER_COUNT) return nullptr;
-    return &bank[static_cast<std::size_t>(reg)];
-}
 
 int appendToRegister(SecureBytes& target, const std::uint8_t* data, std::size_t length) {
     if (length == 0) return kOk;

@@ -1,15 +1,12 @@
 #include "oltrex/simkey/KeyFolder.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <random>
 #include <system_error>
 
 #include "IniText.h"
+#include "oltrex/platform/PathText.h"
 #include "oltrex/platform/SafeFile.h"
 
 namespace oltrex::simkey {
@@ -36,7 +33,7 @@ std::optional<std::string> readText(const fs::path& path, std::string* error) {
     oltrex::Bytes bytes;
     std::error_code ec;
     if (!oltrex::readWholeFile(path, bytes, ec)) {
-        fail(error, "cannot read " + path.string() + ": " + ec.message());
+        fail(error, "cannot read " + oltrex::utf8Of(path) + ": " + ec.message());
         return std::nullopt;
     }
     return std::string(bytes.begin(), bytes.end());
@@ -46,7 +43,7 @@ bool replaceText(const fs::path& path, const std::string& text, std::string* err
     std::error_code ec;
     if (!oltrex::replaceFile(path, reinterpret_cast<const std::uint8_t*>(text.data()), text.size(),
                              ec))
-        return fail(error, "cannot write " + path.string() + ": " + ec.message());
+        return fail(error, "cannot write " + oltrex::utf8Of(path) + ": " + ec.message());
     return true;
 }
 
@@ -114,7 +111,7 @@ fs::path keyFilesPath(const fs::path& folder) {
     return folder / "files";
 }
 fs::path keyFilePath(const fs::path& folder, std::string_view name) {
-    return keyFilesPath(folder) / fs::path(name);
+    return keyFilesPath(folder) / oltrex::pathFromUtf8(name);
 }
 
 bool isKeyPlugged(const fs::path& folder) {
@@ -136,7 +133,7 @@ bool isPlainFileName(std::string_view name) {
     if (name.empty() || name.size() > kMaxKeyFileName || name.front() == '.') return false;
     return std::none_of(name.begin(), name.end(), [](char c) {
         auto u = static_cast<unsigned char>(c);
-        return c == '/' || c == '\\' || u < 0x20 || u == 0x7F;
+        return c == '/' || c == '\\' || c == ':' || u < 0x20 || u == 0x7F;
     });
 }
 
@@ -145,7 +142,7 @@ bool createKey(const fs::path& folder, const KeyIdentity& identity, std::string*
     std::error_code ec;
     fs::create_directories(keyFilesPath(folder), ec);
     if (ec)
-        return fail(error, "cannot create " + keyFilesPath(folder).string() + ": " + ec.message());
+        return fail(error, "cannot create " + oltrex::utf8Of(keyFilesPath(folder)) + ": " + ec.message());
     KeyIni ini;
     ini.identity = identity;
     IniText text;
@@ -159,8 +156,8 @@ bool createKey(const fs::path& folder, const KeyIdentity& identity, std::string*
                                reinterpret_cast<const std::uint8_t*>(content.data()),
                                content.size(), ec)) {
         if (ec == std::errc::file_exists)
-            return fail(error, folder.string() + " already holds a key");
-        return fail(error, "cannot write " + keyIniPath(folder).string() + ": " + ec.message());
+            return fail(error, oltrex::utf8Of(folder) + " already holds a key");
+        return fail(error, "cannot write " + oltrex::utf8Of(keyIniPath(folder)) + ": " + ec.message());
     }
     return true;
 }
@@ -238,27 +235,28 @@ bool writeKeyFile(const fs::path& folder, std::string_view name, const Bytes& by
     std::error_code ec;
     const fs::path files = keyFilesPath(folder);
     fs::create_directories(files, ec);
-    if (ec) return fail(error, "cannot create " + files.string() + ": " + ec.message());
+    if (ec) return fail(error, "cannot create " + oltrex::utf8Of(files) + ": " + ec.message());
     // The temporary name starts with "." so that a directory read never lists it.
     static thread_local std::mt19937_64 random{std::random_device{}()};
     fs::path temp;
     bool created = false;
     for (int attempt = 0; attempt < 16 && !created; ++attempt) {
-        temp =
-            files / ("." + std::string(name) + ".part-" + std::to_string(random() % 1000000000ULL));
+        temp = files / oltrex::pathFromUtf8("." + std::string(name) + ".part-" +
+                                            std::to_string(random() % 1000000000ULL));
         created = oltrex::createNewFile(temp, bytes.data(), bytes.size(), ec);
         if (!created && ec != std::errc::file_exists) break;
     }
     if (!created)
-        return fail(error, "cannot write a file in " + files.string() + ": " + ec.message());
+        return fail(error, "cannot write a file in " + oltrex::utf8Of(files) + ": " + ec.message());
     const fs::path target = keyFilePath(folder, name);
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
-        ec = std::error_code(errno, std::generic_category());
-        ::unlink(temp.c_str());
-        return fail(error, "cannot store " + target.string() + ": " + ec.message());
+    fs::rename(temp, target, ec);  // replaces a file of that name on every platform
+    if (ec) {
+        std::error_code ignored;
+        fs::remove(temp, ignored);
+        return fail(error, "cannot store " + oltrex::utf8Of(target) + ": " + ec.message());
     }
     if (!oltrex::syncFolder(files, ec))
-        return fail(error, "cannot sync " + files.string() + ": " + ec.message());
+        return fail(error, "cannot sync " + oltrex::utf8Of(files) + ": " + ec.message());
     return true;
 }
 
@@ -276,7 +274,7 @@ std::optional<Bytes> readKeyFile(const fs::path& folder, std::string_view name,
     oltrex::Bytes bytes;
     std::error_code ec;
     if (!oltrex::readWholeFile(path, bytes, ec)) {
-        fail(error, "cannot read " + path.string() + ": " + ec.message());
+        fail(error, "cannot read " + oltrex::utf8Of(path) + ": " + ec.message());
         return std::nullopt;
     }
     return bytes;
@@ -288,10 +286,9 @@ bool deleteKeyFile(const fs::path& folder, std::string_view name, std::string* e
     const fs::path path = keyFilePath(folder, name);
     if (!isRegularNoLink(path))
         return fail(error, "no such key file: \"" + std::string(name) + "\"");
-    if (::unlink(path.c_str()) != 0)
-        return fail(error, "cannot delete " + path.string() + ": " +
-                               std::error_code(errno, std::generic_category()).message());
     std::error_code ec;
+    if (!fs::remove(path, ec))
+        return fail(error, "cannot delete " + oltrex::utf8Of(path) + ": " + ec.message());
     oltrex::syncFolder(keyFilesPath(folder), ec);
     return true;
 }
@@ -301,7 +298,7 @@ std::vector<KeyFileInfo> listKeyFiles(const fs::path& folder) {
     std::error_code ec;
     for (fs::directory_iterator it(keyFilesPath(folder), ec), end; !ec && it != end;
          it.increment(ec)) {
-        std::string name = it->path().filename().string();
+        std::string name = oltrex::utf8Of(it->path().filename());
         if (!isPlainFileName(name) || !isRegularNoLink(it->path())) continue;
         std::error_code sizeError;
         auto size = fs::file_size(it->path(), sizeError);

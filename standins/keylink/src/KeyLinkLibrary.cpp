@@ -1,12 +1,9 @@
 // The key library's C entry points over a simulated key folder ($OLTREX_KEY).
 // Every call looks at the folder again, so moving folders plugs, unplugs and
 // exchanges keys. One mutex serialises the calls, as the one device would.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+// The same code makes libkeylink.so and the tests' keylink.dll; CallerSide
+// and BootSimLauncher hold what differs between the platforms.
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -16,9 +13,11 @@
 #include <thread>
 
 #include "BootSimLauncher.h"
+#include "CallerSide.h"
 #include "KeyLinkResult.h"
 #include "oltrex/device/keylink.h"
-#include "oltrex/platform/SafeFile.h"
+#include "oltrex/platform/PathText.h"
+#include "oltrex/platform/Process.h"
 #include "oltrex/simkey/SimKey.h"
 
 namespace fs = std::filesystem;
@@ -37,8 +36,8 @@ struct AnsweringKey {
 // The key in the adapter, or the reason why none answers. In its boot loader
 // the key serves no files and gives no key information.
 int findKey(std::optional<AnsweringKey>& key, bool allowBootLoader = false) {
-    const char* env = std::getenv("OLTREX_KEY");
-    fs::path folder = env ? fs::path(env) : fs::path();
+    const auto env = oltrex::environmentValue("OLTREX_KEY");
+    fs::path folder = env ? oltrex::pathFromUtf8(*env) : fs::path();
     if (!isKeyPlugged(folder)) {
         gSecureMode = false;
         return KL_NO_KEY;
@@ -58,46 +57,14 @@ void copyCut(const std::string& text, char* buffer, std::size_t size) {
 
 // "<name>\<access code>" asks for the protected form; a wrong code is refused.
 int splitRemoteName(const char* remoteName, std::string& name, bool& protectedRead) {
-    std::string remote(remoteName);
+    const auto text = textFromCaller(remoteName);
+    if (!text) return KL_BAD_ARGUMENT;
+    const std::string& remote = *text;
     std::size_t slash = remote.rfind('\\');
     protectedRead = slash != std::string::npos;
     name = protectedRead ? remote.substr(0, slash) : remote;
     if (protectedRead && remote.substr(slash + 1) != kAccessCode) return KL_WRONG_ACCESS_CODE;
     return isPlainFileName(name) ? KL_OK : KL_BAD_ARGUMENT;
-}
-
-// Writes the local copy in place (the caller named exactly this path), synced
-// to disk. A file this call created is removed again when writing fails.
-int writeLocalFile(const char* localPath, const Bytes& bytes) {
-    bool created = true;
-    int fd = ::open(localPath, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0 && errno == EEXIST) {
-        created = false;
-        fd = ::open(localPath, O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
-    }
-    if (fd < 0) return KL_IO_ERROR;
-    const std::uint8_t* data = bytes.data();
-    std::size_t left = bytes.size();
-    bool ok = true;
-    while (ok && left > 0) {
-        ssize_t n = ::write(fd, data, left);
-        if (n < 0 && errno == EINTR) continue;
-        ok = n > 0;
-        if (ok) {
-            data += n;
-            left -= static_cast<std::size_t>(n);
-        }
-    }
-    ok = ok && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (!ok) {
-        if (created) ::unlink(localPath);
-        return KL_IO_ERROR;
-    }
-    std::error_code ec;
-    fs::path folder = fs::path(localPath).parent_path();
-    oltrex::syncFolder(folder.empty() ? fs::path(".") : folder, ec);
-    return KL_OK;
 }
 
 int enterBootLoader() {
@@ -144,7 +111,9 @@ int KL_ReadDirectory(char* const* entries) {
     if (int rc = findKey(key); rc != KL_OK) return rc;
     int slot = 0;
     for (const auto& file : listKeyFiles(key->folder)) {
-        std::string entry = directoryEntry(file.size, file.name);
+        const auto name = textForCaller(file.name);
+        if (!name) continue;  // a name the caller could not give back
+        std::string entry = directoryEntry(file.size, *name);
         if (entry.size() >= KL_DIR_ENTRY_SIZE) continue;  // never a cut name
         while (slot < KL_DIR_ENTRIES && !entries[slot]) ++slot;
         if (slot == KL_DIR_ENTRIES) break;
@@ -158,6 +127,8 @@ int KL_ReadFile(const char* remoteName, const char* localPath) {
     std::string name;
     bool protectedRead = false;
     if (int rc = splitRemoteName(remoteName, name, protectedRead); rc != KL_OK) return rc;
+    const auto local = textFromCaller(localPath);
+    if (!local) return KL_BAD_ARGUMENT;
 
     std::lock_guard guard(gMutex);
     std::optional<AnsweringKey> key;
@@ -175,15 +146,16 @@ int KL_ReadFile(const char* remoteName, const char* localPath) {
         if (!bytes) return KL_NOT_DELIVERABLE;
     }
     if (protectedRead) bytes = protectedForm(*bytes);
-    return writeLocalFile(localPath, *bytes);
+    return writeLocalFile(oltrex::pathFromUtf8(*local), *bytes);
 }
 
-int KL_DeleteFile(const char* name) {
-    if (!name || !isPlainFileName(name)) return KL_BAD_ARGUMENT;
+int KL_DeleteFile(const char* callerName) {
+    const auto name = callerName ? textFromCaller(callerName) : std::nullopt;
+    if (!name || !isPlainFileName(*name)) return KL_BAD_ARGUMENT;
     std::lock_guard guard(gMutex);
     std::optional<AnsweringKey> key;
     if (int rc = findKey(key); rc != KL_OK) return rc;
-    return deleteKeyFile(key->folder, name) ? KL_OK : KL_NO_SUCH_FILE;
+    return deleteKeyFile(key->folder, *name) ? KL_OK : KL_NO_SUCH_FILE;
 }
 
 int KL_FirmwareUpdateMode(void) {

@@ -1,12 +1,10 @@
 #pragma once
 // The console front end run on a simulated rig, its output caught in memory.
-#include <stdio.h>
-
-#include <cstdlib>
 #include <string>
 
 #include "SimulatedRig.h"
 #include "oltrex/keyfetch/console/HeadlessRun.h"
+#include "support/CapturedOutput.h"
 
 namespace kftest {
 
@@ -16,17 +14,14 @@ struct ConsoleOutcome {
 };
 
 inline ConsoleOutcome runConsole(SimulatedRig& rig, const oltrex::console::ConsoleOptions& options,
-                                 int stopFd = -1) {
-    char* text = nullptr;
-    std::size_t size = 0;
-    std::FILE* out = ::open_memstream(&text, &size);
-    oltrex::console::HeadlessEnvironment env{rig.key, rig.settings, rig.clock, rig.work, out,
-                                             false,   100,          stopFd,    {}};
-    const int status = oltrex::console::runHeadless(options, env);
-    std::fclose(out);
-    ConsoleOutcome o{status, std::string(text, size)};
-    std::free(text);
-    return o;
+                                 oltrex::console::StopRequest* stop = nullptr) {
+    int status = -1;
+    const std::string text = oltrex::testing::capturedOutput([&](std::FILE* out) {
+        oltrex::console::HeadlessEnvironment env{rig.key, rig.settings, rig.clock, rig.work, out,
+                                                 false,   100,          stop,      {}};
+        status = oltrex::console::runHeadless(options, env);
+    });
+    return ConsoleOutcome{status, text};
 }
 
 // KeyFetch --headless --start --make-eu with plain lines and a 1 ms tick.

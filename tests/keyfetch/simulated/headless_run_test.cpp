@@ -1,6 +1,5 @@
 // The console front end on the simulated key, as the KeyFetch program runs it.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <thread>
 
@@ -63,18 +62,15 @@ TEST(HeadlessRun, stopsAfterTheCurrentFileWhenAskedAndKeepsTheRestOnTheKey) {
     oltrex::simkey::KeyFaults faults;
     faults.readDelayMs = 50;
     ASSERT_TRUE(oltrex::simkey::setFaults(rig.keyFolder, faults));
-    int stop[2];
-    ASSERT_EQ(::pipe(stop), 0);
+    StopRequest stop;
     std::thread user([&] {
         // Ctrl-C once the first container is there.
         for (int i = 0; i < 2000 && rig.filesIn(rig.containers).empty(); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        [[maybe_unused]] auto n = ::write(stop[1], "x", 1);
+        stop.request();
     });
-    const Outcome o = runConsole(rig, downloadOptions(), stop[0]);
+    const Outcome o = runConsole(rig, downloadOptions(), &stop);
     user.join();
-    ::close(stop[0]);
-    ::close(stop[1]);
     EXPECT_EQ(o.status, kExitFilesLeft) << o.output;
     EXPECT_NE(o.output.find("(not handled: the download was stopped)"), std::string::npos)
         << o.output;

@@ -167,6 +167,7 @@ const char* errorName(ReadError error) {
         case ReadError::BadHeaderBlock: return "bad header block";
         case ReadError::UnknownBlockTag: return "unknown block tag";
         case ReadError::NoContent: return "no content";
+        case ReadError::NoCipherLibrary: return "no cipher library";
     }
     return "unknown error";
 }

@@ -2,11 +2,18 @@
 #define OLTREX_DEVICE_D2XX_H
 /*
  * The D2XX operations of the USB-serial bridge that the flashers use, with
- * FTDI's names, values and argument order. Here they come from libftd2xx.so,
- * the POSIX stand-in on termios; the vendor's library of the same interface
- * can replace it. Every call returns FT_OK (0) on success.
+ * FTDI's names, values and argument order. On Windows they come from FTDI's
+ * FTD2XX.dll, bound by ordinal (device/win32/FTD2XX.def) in its WINAPI
+ * calling convention; on Linux from libftd2xx.so, the POSIX stand-in on
+ * termios. Every call returns FT_OK (0) on success.
  */
 #include <stdint.h>
+
+#ifdef _WIN32
+#define FT_API __stdcall
+#else
+#define FT_API
+#endif
 
 #ifdef __cplusplus
 extern "C" {
@@ -56,31 +63,31 @@ enum {
 #define FT_DESCRIPTION_SIZE 64
 
 /* Ordinal 1: opens device `deviceNumber` (0 = the first device). */
-FT_STATUS FT_Open(int deviceNumber, FT_HANDLE* handle);
+FT_STATUS FT_API FT_Open(int deviceNumber, FT_HANDLE* handle);
 /* Ordinal 2 */
-FT_STATUS FT_Close(FT_HANDLE handle);
+FT_STATUS FT_API FT_Close(FT_HANDLE handle);
 /* Ordinal 3: waits until `toRead` bytes arrived or the read time-out passed;
  * FT_OK with fewer bytes (possibly none) on time-out. */
-FT_STATUS FT_Read(FT_HANDLE handle, void* buffer, uint32_t toRead, uint32_t* bytesRead);
+FT_STATUS FT_API FT_Read(FT_HANDLE handle, void* buffer, uint32_t toRead, uint32_t* bytesRead);
 /* Ordinal 4 */
-FT_STATUS FT_Write(FT_HANDLE handle, const void* buffer, uint32_t toWrite, uint32_t* bytesWritten);
+FT_STATUS FT_API FT_Write(FT_HANDLE handle, const void* buffer, uint32_t toWrite, uint32_t* bytesWritten);
 /* Ordinal 6 */
-FT_STATUS FT_ResetDevice(FT_HANDLE handle);
+FT_STATUS FT_API FT_ResetDevice(FT_HANDLE handle);
 /* Ordinal 7 */
-FT_STATUS FT_SetBaudRate(FT_HANDLE handle, uint32_t baudRate);
+FT_STATUS FT_API FT_SetBaudRate(FT_HANDLE handle, uint32_t baudRate);
 /* Ordinal 8 */
-FT_STATUS FT_SetDataCharacteristics(FT_HANDLE handle, uint8_t wordLength, uint8_t stopBits,
+FT_STATUS FT_API FT_SetDataCharacteristics(FT_HANDLE handle, uint8_t wordLength, uint8_t stopBits,
                                     uint8_t parity);
 /* Ordinal 9 */
-FT_STATUS FT_SetFlowControl(FT_HANDLE handle, uint16_t flowControl, uint8_t xonChar,
+FT_STATUS FT_API FT_SetFlowControl(FT_HANDLE handle, uint16_t flowControl, uint8_t xonChar,
                             uint8_t xoffChar);
 /* Ordinal 16 */
-FT_STATUS FT_Purge(FT_HANDLE handle, uint32_t mask);
+FT_STATUS FT_API FT_Purge(FT_HANDLE handle, uint32_t mask);
 /* Ordinal 17: time-outs in milliseconds; 0 means no time-out. */
-FT_STATUS FT_SetTimeouts(FT_HANDLE handle, uint32_t readTimeoutMs, uint32_t writeTimeoutMs);
+FT_STATUS FT_API FT_SetTimeouts(FT_HANDLE handle, uint32_t readTimeoutMs, uint32_t writeTimeoutMs);
 /* Ordinal 61: type, ID (vendor << 16 | product), serial number
  * (FT_SERIAL_NUMBER_SIZE bytes) and description (FT_DESCRIPTION_SIZE bytes). */
-FT_STATUS FT_GetDeviceInfo(FT_HANDLE handle, FT_DEVICE* type, uint32_t* id, char* serialNumber,
+FT_STATUS FT_API FT_GetDeviceInfo(FT_HANDLE handle, FT_DEVICE* type, uint32_t* id, char* serialNumber,
                            char* description, void* reserved);
 
 #ifdef __cplusplus

@@ -4,6 +4,9 @@
  * The key-access library (libkeylink.so; keylink.dll on Windows): one exported
  * C function per entry point. The programs are linked against it at load time,
  * so a missing library stops them at start. Every call returns 0 on success.
+ * On Windows the entry points are bound by the ordinals below (FwFlasher's two
+ * by name, device/win32/keylink.def), use the C calling convention, and take
+ * texts (paths included) in the system's ANSI code page.
  */
 #ifdef __cplusplus
 extern "C" {

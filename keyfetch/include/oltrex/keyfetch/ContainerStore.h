@@ -86,7 +86,4 @@ class ContainerStore {
     ContainerMakerFn maker_;
 };
 
-// Moves `from` to `to` unless a file exists at `to` (then nothing changes).
-bool moveWithoutReplacing(const std::string& from, const std::string& to);
-
 }  // namespace oltrex

@@ -1,6 +1,7 @@
 #pragma once
-// Path texts as the programs handle them: plain strings with the platform's
-// separator, where the original appended, searched or removed "\".
+// Path texts as the programs handle them: plain UTF-8 strings with the
+// platform's separator, where the original appended, searched or removed "\".
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,15 @@ inline constexpr char kPathSep = '\\';
 #else
 inline constexpr char kPathSep = '/';
 #endif
+
+// "\" and, on Windows, "/" too (as the system's path functions take both).
+constexpr bool isPathSeparator(char c) {
+#ifdef _WIN32
+    return c == '\\' || c == '/';
+#else
+    return c == '/';
+#endif
+}
 
 bool endsWithSeparator(std::string_view path);
 // Appends the separator unless the text is empty or already ends with one.
@@ -31,5 +41,15 @@ std::string fileNameOf(std::string_view path);
 
 // "EU\" in the original becomes this text.
 inline std::string euSubfolder() { return std::string("EU") + kPathSep; }
+
+// A path from UTF-8 text and the UTF-8 text of a path. Every conversion
+// between the two goes through these: on Windows the standard library would
+// read a plain string in the ANSI code page ("Müller" would be garbled).
+std::filesystem::path pathFromUtf8(std::string_view text);
+std::string utf8Of(const std::filesystem::path& path);
+
+// UTF-8 text in the system's ANSI code page, for outside libraries that take
+// single-byte texts (Windows); unchanged elsewhere.
+std::string systemCodePageText(std::string_view utf8);
 
 }  // namespace oltrex

@@ -1,7 +1,7 @@
 #pragma once
 // Read-only machine settings. On Windows these live in the registry under the
-// local-machine root; here an INI file stands in (one section per key path,
-// written with backslashes, e.g. [Software\OLTREX\OLTREX-KEY]).
+// local-machine root (RegistrySettings); on Linux an INI file stands in (one
+// section per key path, written with backslashes, e.g. [Software\OLTREX\OLTREX-KEY]).
 #include <filesystem>
 #include <map>
 #include <string>
@@ -33,14 +33,26 @@ public:
 class IniSettings final : public SettingsStore {
 public:
     explicit IniSettings(std::filesystem::path file) : file_(std::move(file)) {}
+#ifndef _WIN32
     // $OLTREX_REGISTRY, else /etc/oltrex/registry.ini
     static std::filesystem::path defaultPath();
+#endif
     SettingResult read(std::string_view keyPath, std::string_view name) const override;
     const std::filesystem::path& path() const { return file_; }
 
 private:
     std::filesystem::path file_;
 };
+
+#ifdef _WIN32
+// The registry: values under HKEY_LOCAL_MACHINE, opened read-only in the
+// 32-bit view (KEY_WOW64_32KEY), where the vendor's 32-bit installer puts
+// them. Texts are read as UTF-16 and handed on as UTF-8.
+class RegistrySettings final : public SettingsStore {
+public:
+    SettingResult read(std::string_view keyPath, std::string_view name) const override;
+};
+#endif
 
 // In-memory settings for tests: key path -> (name -> value).
 class MemorySettings final : public SettingsStore {
@@ -55,7 +67,7 @@ private:
     std::map<std::string, std::map<std::string, std::string>, std::less<>> keys_;
 };
 
-// The store the programs use: the INI file at its default path.
+// The store the programs use: the registry on Windows, else the INI file at its default path.
 const SettingsStore& machineSettings();
 
 }  // namespace oltrex

@@ -1,7 +1,8 @@
 #pragma once
-// The debug trace: on Windows the system debug output, here standard error
-// when OLTREX_TRACE=1 or --trace is given. Lines are written as they are
-// (the callers end them with "\r\n" themselves). Thread-safe.
+// The debug trace: on Windows always the system debug output
+// (OutputDebugString); everywhere standard error when OLTREX_TRACE=1 or
+// --trace is given. Lines are written as they are (the callers end them with
+// "\r\n" themselves). Thread-safe.
 #include <functional>
 #include <string>
 #include <string_view>

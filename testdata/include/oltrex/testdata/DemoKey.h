@@ -13,6 +13,9 @@
 
 namespace oltrex::testdata {
 
-std::vector<KeyFile> demoKeyFiles(std::uint64_t seed = 1, std::uint32_t downloadTime = kDefaultDownloadTime);
+// `workshopHolder`: the surname of both workshop cards, as the card holds it
+// (Latin-1); empty: invented.
+std::vector<KeyFile> demoKeyFiles(std::uint64_t seed = 1, std::uint32_t downloadTime = kDefaultDownloadTime,
+                                  const std::string& workshopHolder = {});
 
 }  // namespace oltrex::testdata

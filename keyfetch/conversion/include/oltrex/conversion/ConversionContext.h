@@ -21,9 +21,13 @@ namespace oltrex {
 inline constexpr const char* kKeySettingsPath = "Software\\OLTREX\\OLTREX-KEY";
 inline constexpr const char* kTachographSettingsPath = "Software\\OLTREX\\Tachograph";
 
-// The name under which the cipher library is loaded (found on the load path,
-// next to the programs through their $ORIGIN run path).
+// The name under which the cipher library is loaded: beside the program first,
+// then along the loader's search path.
+#ifdef _WIN32
+inline constexpr const char* kCipherLibraryName = "hime.dll";
+#else
 inline constexpr const char* kCipherLibraryName = "libhime.so";
+#endif
 
 inline constexpr int kInstallationClassDefault = 5;
 inline constexpr int kInstallationClassBeh = 10;

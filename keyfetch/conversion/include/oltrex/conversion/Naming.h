@@ -33,6 +33,10 @@ void trimSpaces(std::string& text);
 // become a space.
 std::string takeCharacters(std::span<const std::uint8_t> field);
 
+// Card text, one byte a character in code page 1252 (which the programs' names
+// are in), as the UTF-8 that the programs keep: "M\xFCller" -> "Müller".
+std::string utf8FromCodePage1252(std::string_view text);
+
 // Nation text of a numeric nation code: 1..55 from the table, 0 and codes of
 // 0x80 and above "WLD"; codes 56..127 (no row in the table) give "UNK".
 std::string nationText(std::uint8_t code);

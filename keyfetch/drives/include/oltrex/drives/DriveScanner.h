@@ -1,7 +1,9 @@
 #pragma once
-// The drive list (mounted file systems stand for drive letters) and the
-// search of one folder for files matching a list of wildcard patterns.
+// The drive list and the search of one folder for files matching a list of
+// wildcard patterns. The drives are the drive letters on Windows; on Linux
+// the mounted file systems stand for them.
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,6 +12,7 @@
 
 namespace oltrex {
 
+// Where the Linux drive list comes from; on Windows only the capacity format counts.
 struct DriveSources {
     std::filesystem::path mountTable = "/proc/self/mountinfo";
     std::filesystem::path sysRoot = "/sys";  // holds block/<disk>/removable, class/block, dev/block
@@ -18,11 +21,24 @@ struct DriveSources {
     char capacitySeparator = '.';
 };
 
+// One way of listing the drives.
+class DriveLister {
+public:
+    virtual ~DriveLister() = default;
+    virtual std::vector<DriveRecord> listDrives() const = 0;
+};
+
+// The platform's lister: the drive letters on Windows (A: to Z:), the mount
+// table of `sources` elsewhere.
+std::shared_ptr<const DriveLister> systemDriveLister(const DriveSources& sources);
+
 class DriveScanner {
 public:
     explicit DriveScanner(DriveSources sources = {});
+    explicit DriveScanner(std::shared_ptr<const DriveLister> lister, DriveSources sources = {});
 
-    // Fills the drive list anew, sorted by name, with the file systems a user
+    // Fills the drive list anew. On Windows: every drive letter with a root
+    // folder. From the mount table: sorted by name, with the file systems a user
     // can copy SD-card files from: those on block devices (disks, card
     // readers, sticks, CDs) and network shares. Left out: pseudo, RAM and
     // container file systems, anything mounted in a system folder, bind
@@ -40,12 +56,8 @@ public:
     const DriveSources& sources() const { return sources_; }
 
 private:
-    bool countsAsDrive(const MountEntry& mount) const;
-    bool isBlockDevice(const MountEntry& mount) const;
-    bool isRemovable(const std::string& device) const;
-    std::string volumeLabel(const std::string& device) const;
-
     DriveSources sources_;
+    std::shared_ptr<const DriveLister> lister_;
     std::vector<DriveRecord> drives_;
 };
 

@@ -57,8 +57,9 @@ bool isKeyPlugged(const std::filesystem::path& folder);
 bool isValidIdentity(const KeyIdentity& identity, std::string* error = nullptr);
 
 // A name the key can hold: not empty, at most kMaxKeyFileName bytes, no "/",
-// "\\" or NUL, no control characters, not starting with "." (so "." and ".."
-// are excluded, and the writers' temporary files never look like key files).
+// "\\", ":" or NUL, no control characters, not starting with "." (so "." and
+// ".." are excluded, and the writers' temporary files never look like key
+// files). ":" would name a drive or a file's stream on Windows.
 bool isPlainFileName(std::string_view name);
 
 // Creates a new key: the folder (and parents), files/ and key.ini with the

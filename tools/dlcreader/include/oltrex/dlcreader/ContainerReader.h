@@ -40,6 +40,7 @@ enum class ReadError {
     BadHeaderBlock,       // the header block has the wrong size or fixed bytes
     UnknownBlockTag,      // a vehicle-unit block with a tag the maker never writes
     NoContent,            // nothing follows the header record
+    NoCipherLibrary,      // the cipher library that decrypts is missing (Windows: hime.dll)
 };
 
 // Short English name of an error, e.g. "bad padding".

@@ -4,6 +4,8 @@
 // the user's stop request and the activity bar's 500 ms tick.
 #include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <mutex>
 #include <string>
 
 #include "oltrex/device/KeyLibrary.h"
@@ -14,6 +16,21 @@
 
 namespace oltrex::console {
 
+// The user's request to stop (Ctrl-C), made from any thread; a console run
+// waiting for it wakes at once.
+class StopRequest {
+  public:
+    void request();
+    bool requested() const;
+    // The run's wake-up call while it waits (empty: none).
+    void onRequest(std::function<void()> wake);
+
+  private:
+    mutable std::mutex mutex_;
+    bool requested_ = false;
+    std::function<void()> wake_;
+};
+
 struct HeadlessEnvironment {
     KeyLibrary& key;
     const SettingsStore& settings;
@@ -22,7 +39,7 @@ struct HeadlessEnvironment {
     std::FILE* out = stdout;
     bool terminal = false;  // out is a terminal
     int terminalWidth = 100;
-    int stopFd = -1;            // becomes readable when the user asks to stop (Ctrl-C)
+    StopRequest* stop = nullptr;  // the user's stop request (Ctrl-C); nullptr: none
     std::string cipherLibrary;  // empty: the default "HIME" library name
 };
 

@@ -1,6 +1,5 @@
 #include "oltrex/platform/Settings.h"
 
-#include <cstdlib>
 #include <fstream>
 
 namespace oltrex {
@@ -27,11 +26,6 @@ std::string capped(std::string_view value) {
 }
 
 }  // namespace
-
-std::filesystem::path IniSettings::defaultPath() {
-    if (const char* env = std::getenv("OLTREX_REGISTRY"); env && *env) return env;
-    return "/etc/oltrex/registry.ini";
-}
 
 SettingResult IniSettings::read(std::string_view keyPath, std::string_view name) const {
     std::ifstream in(file_, std::ios::binary);
@@ -77,11 +71,6 @@ SettingResult MemorySettings::read(std::string_view keyPath, std::string_view na
         return {SettingStatus::NoValue, {}};
     }
     return {SettingStatus::NoSection, {}};
-}
-
-const SettingsStore& machineSettings() {
-    static const IniSettings settings(IniSettings::defaultPath());
-    return settings;
 }
 
 }  // namespace oltrex

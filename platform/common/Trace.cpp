@@ -6,6 +6,8 @@
 #include <cstring>
 #include <mutex>
 
+#include "DebugOutput.h"
+
 namespace oltrex {
 namespace {
 
@@ -25,6 +27,7 @@ TraceState& state() {
 void trace(std::string_view text) {
     TraceState& s = state();
     std::lock_guard lock(s.mutex);
+    writeSystemDebugOutput(text);
     if (!s.enabled) return;
     if (s.sink) {
         s.sink(text);
@@ -35,7 +38,7 @@ void trace(std::string_view text) {
 }
 
 void tracef(const char* format, ...) {
-    if (!traceEnabled()) return;
+    if (!traceEnabled() && !kSystemDebugOutput) return;
     char buffer[4096];
     va_list args;
     va_start(args, format);

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# The Windows build's tests under Wine, in a fresh Wine prefix of their own.
+#   scripts/windows-test.sh [x64|x86] [more ctest arguments]
+# Wine's server is started first and kept while CTest runs (a server that a
+# test started would hold CTest's output pipe open), and ended afterwards.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+arch="${1:-x64}"
+shift || true
+preset="windows-$arch"
+
+# The prefix the test preset names (build/wine/<preset>), made anew.
+export WINEPREFIX="$PWD/build/wine/$preset"
+export WINEDEBUG=-all
+rm -rf "$WINEPREFIX"
+mkdir -p "$WINEPREFIX"
+wineserver -p </dev/null >/dev/null 2>&1
+trap 'wineserver -k </dev/null >/dev/null 2>&1 || true' EXIT
+wine cmd /c exit </dev/null >/dev/null 2>&1
+
+ctest --preset "$preset" --timeout 120 "$@"
