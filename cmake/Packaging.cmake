@@ -12,7 +12,7 @@ if(WIN32)
   # vendor's keylink.dll and FTDI's FTD2XX.dll (neither shipped) are found too.
   set(package_targets KeyFetch KeyRefresh FwFlasher hime)
   install(TARGETS KeyFetch KeyRefresh FwFlasher RUNTIME DESTINATION .)
-  install(FILES $<TARGET_FILE:hime> DESTINATION .)
+  install(TARGETS hime RUNTIME DESTINATION . ARCHIVE DESTINATION lib COMPONENT development EXCLUDE_FROM_ALL)
 else()
   # Programs and tools in bin/; the libraries they load (the simulated key, the
   # cipher, D2XX on termios) in lib/oltrex/, which their RUNPATH names, with the
@@ -56,6 +56,8 @@ set(CPACK_PACKAGE_DESCRIPTION
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
 set(CPACK_STRIP_FILES ON)
+# One package of everything installed by default (not the import library).
+set(CPACK_MONOLITHIC_INSTALL ON)
 
 if(WIN32)
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)

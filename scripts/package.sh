@@ -91,6 +91,7 @@ dpkg -r oltrex-key >/dev/null
 
 # ---------------------------------------------------------------------------
 # Windows: the x64 setup program first, then the x86 one in the same prefix.
+setups=()
 run="$root/cmake/wine-run.sh"
 export WINEDEBUG=-all WINEDLLOVERRIDES="winemenubuilder.exe=d"
 mkdir -p "$WINEPREFIX"
@@ -110,7 +111,7 @@ for arch in "${windows_arches[@]}"; do
     uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\OLTREX Key-Programme (32 Bit)'
     view=/reg:32
   fi
-  menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/OLTREX Key-Programme"
+  menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/${uninstall_key##*\\}"
 
   "$run" "$setup" /S </dev/null >/dev/null 2>&1
   for file in KeyFetch.exe KeyRefresh.exe FwFlasher.exe hime.dll Uninstall.exe; do
@@ -135,7 +136,7 @@ for arch in "${windows_arches[@]}"; do
   # The uninstaller goes on from a copy of itself and ends on its own.
   "$run" "$folder/Uninstall.exe" /S </dev/null >/dev/null 2>&1
   for _ in $(seq 60); do
-    [ -e "$folder" ] || break
+    [ -e "$folder" ] || [ -e "$menu" ] || break
     sleep 1
   done
   [ ! -e "$folder" ] || fail "$arch: uninstaller left $(ls "$folder")"
@@ -146,4 +147,5 @@ for arch in "${windows_arches[@]}"; do
   echo "package: $arch setup installed, KeyFetch.exe started, uninstalled"
 done
 
-ls -l "$deb" build/windows-*/packages/*-setup.exe
+for arch in "${windows_arches[@]}"; do setups+=(build/windows-"$arch"/packages/*-setup.exe); done
+ls -l "$deb" "${setups[@]}"
