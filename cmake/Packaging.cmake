@@ -44,7 +44,7 @@ else()
 endif()
 add_custom_target(oltrex-package-contents DEPENDS ${package_targets} oltrex_icons)
 
-# Values reach the generators as written here (quotes and "$\\r$\\n" of NSIS texts).
+# Values reach the generators as written here (quotes of the NSIS texts).
 set(CPACK_VERBATIM_VARIABLES ON)
 set(CPACK_PACKAGE_NAME oltrex-key)
 set(CPACK_PACKAGE_VENDOR OLTREX)
@@ -80,10 +80,12 @@ if(WIN32)
         "die Programme laufen auf 32- und 64-Bit-Windows. Mit einer 64-Bit-keylink.dll nehmen Sie das 64-Bit-Setup.")
   endif()
   string(JOIN "" choice_text ${choice_text})
-  set(nl "$\\r$\\n")
+  # The Modern UI pages of CPack's template read their texts from an INI file,
+  # where a line break is written "\r\n".
+  set(nl "\\r\\n")
   string(CONCAT welcome_text
     "Dieses Setup installiert KeyFetch, KeyRefresh und FwFlasher (${bits} Bit).${nl}${nl}"
-    "Nicht enthalten sind, was die Programme außerdem brauchen:${nl}"
+    "Nicht enthalten ist, was die Programme außerdem brauchen:${nl}"
     "- keylink.dll vom Hersteller Ihres OLTREX-Keys (alle drei Programme),${nl}"
     "- FTD2XX.dll aus dem D2XX-Treiber von FTDI (KeyRefresh und FwFlasher).${nl}${nl}"
     "${choice_text}")
