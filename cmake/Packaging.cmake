@@ -50,10 +50,10 @@ set(CPACK_PACKAGE_NAME oltrex-key)
 set(CPACK_PACKAGE_VENDOR OLTREX)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "OLTREX key programs: KeyFetch, KeyRefresh, FwFlasher")
-set(CPACK_PACKAGE_DESCRIPTION
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "KeyFetch downloads the EU tachograph files of an OLTREX-Key into encrypted download "
-    "containers; KeyRefresh and FwFlasher update the key's firmware.")
-string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
+    "containers. KeyRefresh and FwFlasher update the key's firmware. Without the vendor's "
+    "key library the key is simulated (oltrex-keytool makes simulated keys).")
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
 set(CPACK_STRIP_FILES ON)
 # One package of everything installed by default (not the import library).
@@ -67,7 +67,7 @@ if(WIN32)
     # A 64-bit setup program: it writes the native registry view and runs
     # where Wine has no 32-bit side.
     set(nsis_target "Target amd64-unicode")
-    set(choice_text
+    string(CONCAT choice_text
         "64-Bit-Programme laden nur 64-Bit-DLLs: Nehmen Sie dieses Setup nur mit einer 64-Bit-keylink.dll. "
         "Ist die keylink.dll Ihres Keys eine 32-Bit-DLL, wie meist, nehmen Sie das 32-Bit-Setup.")
   else()
@@ -75,11 +75,10 @@ if(WIN32)
     set(bits 32)
     set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES")
     set(nsis_target "Unicode true")
-    set(choice_text
+    string(CONCAT choice_text
         "Dieses 32-Bit-Setup ist das richtige, wenn die keylink.dll Ihres Keys eine 32-Bit-DLL ist, wie meist; "
         "die Programme laufen auf 32- und 64-Bit-Windows. Mit einer 64-Bit-keylink.dll nehmen Sie das 64-Bit-Setup.")
   endif()
-  string(JOIN "" choice_text ${choice_text})
   # The Modern UI pages of CPack's template read their texts from an INI file,
   # where a line break is written "\r\n".
   set(nl "\\r\\n")

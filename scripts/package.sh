@@ -46,7 +46,7 @@ cleanup() {
     wineserver -k </dev/null >/dev/null 2>&1 || true
   fi
   if dpkg-query -W -f='${Status}' oltrex-key 2>/dev/null | grep -q "install ok installed"; then
-    dpkg -r oltrex-key >/dev/null || true
+    dpkg -P oltrex-key >/dev/null || true
   fi
   rm -rf "$work"
 }
@@ -82,12 +82,12 @@ INI
 mkdir -p "$work/containers"
 oltrex-keytool demo "$work/key" >/dev/null
 OLTREX_REGISTRY="$work/registry.ini" OLTREX_KEY="$work/key" TMPDIR="$work" \
-  KeyFetch --headless --start --tick-ms 50 --display plain >/dev/null
+  KeyFetch --headless --start --tick-ms 50 --display lines >/dev/null
 containers=("$work"/containers/*.dlc)
 oltrex-dlcreader "${containers[0]}" >/dev/null
 echo "package: .deb installed, ${#containers[@]} containers from its KeyFetch, removed again"
-dpkg -r oltrex-key >/dev/null
-[ ! -e /usr/bin/KeyFetch ] || fail "dpkg -r left /usr/bin/KeyFetch"
+dpkg -P oltrex-key >/dev/null
+[ ! -e /usr/bin/KeyFetch ] || fail "dpkg -P left /usr/bin/KeyFetch"
 
 # ---------------------------------------------------------------------------
 # Windows: the x64 setup program first, then the x86 one in the same prefix.
