@@ -102,6 +102,7 @@ if(WIN32)
   set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
   set(CPACK_PACKAGE_EXECUTABLES KeyFetch KeyFetch KeyRefresh KeyRefresh FwFlasher FwFlasher)
   set(CPACK_NSIS_INSTALLED_ICON_NAME KeyFetch.exe)
+  set(CPACK_NSIS_MUI_ICON ${OLTREX_ICON_DIR}/oltrex-keyfetch.ico)
   set(CPACK_NSIS_WELCOME_TITLE "OLTREX Key-Programme (${bits} Bit)")
   set(CPACK_NSIS_FINISH_TITLE "Installation abgeschlossen")
   set(CPACK_NSIS_DEFINES
