@@ -19,7 +19,8 @@ fail() { echo "package: $*" >&2; exit 1; }
 # A kernel without 32-bit support runs neither the i686 build's tools nor a
 # 32-bit program under Wine: then only the x64 setup program is made.
 windows_arches=(x64)
-if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+. cmake/wine-env.sh
+if [ "$OLTREX_WINE32" = yes ]; then
   windows_arches+=(x86)
 else
   echo "package: this machine runs no 32-bit programs: no x86 setup program here"

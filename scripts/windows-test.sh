@@ -8,6 +8,11 @@ cd "$(dirname "$0")/.."
 arch="${1:-x64}"
 shift || true
 preset="windows-$arch"
+. cmake/wine-env.sh
+if [ "$arch" = x86 ] && [ "$OLTREX_WINE32" = no ]; then
+  echo "windows-test: this machine runs no 32-bit programs (kernel without 32-bit support): the x86 tests cannot run here" >&2
+  exit 3
+fi
 
 # The prefix the test preset names (build/wine/<preset>), made anew.
 export WINEPREFIX="$PWD/build/wine/$preset"
