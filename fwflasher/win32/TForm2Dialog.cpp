@@ -19,7 +19,7 @@ void TForm2Dialog::run() { runModal(GetModuleHandleW(nullptr), IDD_TFORM2); }
 
 bool TForm2Dialog::onInitDialog() {
     using namespace mainform;
-    setWindowText(hwnd(), kMainCaption);
+    win32ui::setWindowText(hwnd(), kMainCaption);
     const struct {
         int id;
         PixelPoint at;

@@ -18,6 +18,7 @@
 #include "oltrex/device/D2xxComPort.h"
 #include "oltrex/device/D2xxDevice.h"
 #include "oltrex/fwflasher/FlasherPort.h"
+#include "oltrex/fwflasher/FormGeometry.h"
 #include "oltrex/platform/PathText.h"
 #include "oltrex/platform/Process.h"
 #include "oltrex/win32ui/CommonControls.h"
