@@ -36,6 +36,7 @@ finish() {
 }
 trap finish EXIT
 wineserver -p </dev/null >/dev/null 2>&1
+wine() { sh "$PWD/cmake/wine-run.sh" "$@"; }
 wine cmd /c exit </dev/null >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
 
@@ -44,7 +45,7 @@ wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev
 shots() {
   "$linux/oltrex-keytool" empty "$work/key-$1" --firmware 0110 >/dev/null
   coproc SHOTS {
-    OLTREX_KEY="$(winepath -w "$work/key-$1")" OLTREX_FTDI_PORT=COM5 OLTREX_BOOTSIM="$linux/oltrex-bootsim" \
+    OLTREX_KEY="$(wine winepath.exe -w "$work/key-$1" 2>/dev/null | tr -d "\r")" OLTREX_FTDI_PORT=COM5 OLTREX_BOOTSIM="$linux/oltrex-bootsim" \
       OLTREX_BOOTSIM_ARGS="--idle-timeout 20" wine "$win/fwflasher-win32-window-shots.exe" "${@:2}" 2>&1
   }
   local word name x y w h

@@ -21,6 +21,6 @@ rm -rf "$WINEPREFIX"
 mkdir -p "$WINEPREFIX"
 wineserver -p </dev/null >/dev/null 2>&1
 trap 'wineserver -k </dev/null >/dev/null 2>&1 || true' EXIT
-wine cmd /c exit </dev/null >/dev/null 2>&1
+sh cmake/wine-run.sh cmd /c exit </dev/null >/dev/null 2>&1
 
 ctest --preset "$preset" --timeout 120 "$@"

@@ -45,6 +45,8 @@ bool TForm2Dialog::onInitDialog() {
     setItemText(IDC_BUTTONCANCEL, kButtonEnd);
     SendMessageW(item(IDC_PROGRESSBARDOWNLOAD), PBM_SETRANGE32, 0, 100);
     SendMessageW(item(IDC_PROGRESSBARDOWNLOAD), PBM_SETPOS, 0, 0);
+    // The protocol of one transfer is longer than an edit control's default limit.
+    SendMessageW(item(IDC_MEMO1), EM_SETLIMITTEXT, 0, 0);
     setItemText(IDC_MEMO1, kMemoInitial);
     showItem(IDC_MEMO1, memoShown(debugView_));
     setClientSize(kClientWidth, clientHeight(debugView_));
@@ -144,8 +146,6 @@ void TForm2Dialog::enableControls(bool enabled) {
     enableItem(IDC_BUTTONCANCEL, enabled);
     enableItem(IDC_IMAGE1, enabled);
     EnableMenuItem(GetSystemMenu(hwnd(), FALSE), SC_CLOSE, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
-    // Focus must not stay on a disabled button, or the keyboard is lost.
-    if (!enabled) SetFocus(hwnd());
 }
 
 void TForm2Dialog::showInfoForm() { info_.showModal(hwnd()); }

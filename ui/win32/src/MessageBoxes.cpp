@@ -29,16 +29,17 @@ void centre(HWND box, HWND owner) {
                  SWP_NOZORDER | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-// The box's first activation: before it is drawn, it is moved and its
-// buttons renamed; the hook then goes.
+// Right after the box has set itself up (WM_INITDIALOG, where it places
+// itself) and before it is shown: it is moved and its buttons renamed; the
+// hook then goes.
 LRESULT CALLBACK boxHook(int code, WPARAM wParam, LPARAM lParam) {
     OpeningBox* box = opening;
     if (!box) return 0;
-    if (code == HCBT_ACTIVATE) {
-        HWND window = reinterpret_cast<HWND>(wParam);
-        centre(window, box->owner);
-        setWindowText(GetDlgItem(window, IDOK), box->buttons->ok);
-        setWindowText(GetDlgItem(window, IDCANCEL), box->buttons->cancel);
+    const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (code == HC_ACTION && call->message == WM_INITDIALOG) {
+        centre(call->hwnd, box->owner);
+        setWindowText(GetDlgItem(call->hwnd, IDOK), box->buttons->ok);
+        setWindowText(GetDlgItem(call->hwnd, IDCANCEL), box->buttons->cancel);
         UnhookWindowsHookEx(box->hook);
         box->hook = nullptr;
         return 0;
@@ -55,7 +56,7 @@ int centredMessageBox(HWND owner, std::string_view caption, std::string_view tex
     box.buttons = &buttons;
     OpeningBox* outer = opening;
     opening = &box;
-    box.hook = SetWindowsHookExW(WH_CBT, &boxHook, nullptr, GetCurrentThreadId());
+    box.hook = SetWindowsHookExW(WH_CALLWNDPROCRET, &boxHook, nullptr, GetCurrentThreadId());
     const int answer = MessageBoxW(owner && IsWindowVisible(owner) ? owner : nullptr, wide(text).c_str(),
                                    wide(caption).c_str(), style);
     if (box.hook) UnhookWindowsHookEx(box.hook);

@@ -30,11 +30,11 @@ BOOL CALLBACK matchCaption(HWND window, LPARAM data) {
 // Reads a control's text without hanging on a dialog that does not answer.
 std::wstring controlText(HWND control) {
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) return {};
+    if (!SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &length)) return {};
     std::wstring buffer(length + 1, L'\0');
     DWORD_PTR copied = 0;
     SendMessageTimeoutW(control, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(buffer.data()),
-                        SMTO_ABORTIFHUNG, 2000, &copied);
+                        SMTO_NORMAL, 5000, &copied);
     buffer.resize(copied);
     return buffer;
 }
@@ -99,7 +99,7 @@ SIZE clientSize(HWND window) {
 
 int progress(HWND dialog, int id) {
     DWORD_PTR position = 0;
-    SendMessageTimeoutW(GetDlgItem(dialog, id), PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 2000, &position);
+    SendMessageTimeoutW(GetDlgItem(dialog, id), PBM_GETPOS, 0, 0, SMTO_NORMAL, 5000, &position);
     return static_cast<int>(position);
 }
 
