@@ -40,16 +40,18 @@ wine() { sh "$PWD/cmake/wine-run.sh" "$@"; }
 wine cmd /c exit </dev/null >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
 
-# One run of the shots program: each "shot NAME LEFT TOP WIDTH HEIGHT" it
+# One run of the shots program ($bootsimArgs: more for the simulator): each "shot NAME LEFT TOP WIDTH HEIGHT" it
 # writes is answered once the screen is taken.
 shots() {
   "$linux/oltrex-keytool" empty "$work/key-$1" --firmware 0110 >/dev/null
   coproc SHOTS {
     OLTREX_KEY="$(wine winepath.exe -w "$work/key-$1" 2>/dev/null | tr -d "\r")" OLTREX_FTDI_PORT=COM5 OLTREX_BOOTSIM="$linux/oltrex-bootsim" \
-      OLTREX_BOOTSIM_ARGS="--idle-timeout 20" wine "$win/fwflasher-win32-window-shots.exe" "${@:2}" 2>&1
+      OLTREX_BOOTSIM_ARGS="--idle-timeout 20 $bootsimArgs" wine "$win/fwflasher-win32-window-shots.exe" "${@:2}" 2>&1
   }
+  # Bash drops these once the program has ended.
+  local pid="$SHOTS_PID" input="${SHOTS[0]}" reply="${SHOTS[1]}"
   local word name x y w h
-  while IFS=' ' read -r -u "${SHOTS[0]}" word name x y w h; do
+  while IFS=' ' read -r -u "$input" word name x y w h; do
     h="${h%$'\r'}"
     if [ "$word" != shot ]; then
       echo "windows-pictures: $word $name $x $y $w $h" >&2
@@ -57,9 +59,10 @@ shots() {
     fi
     import -window root -crop "${w}x${h}+${x}+${y}" +repage "$out/$name.png"
     echo "wrote $out/$name.png"
-    echo ok >&"${SHOTS[1]}"
+    echo ok >&"$reply"
   done
-  wait "$SHOTS_PID"
+  wait "$pid"
 }
-shots plain
-shots memo /d
+bootsimArgs="" shots plain
+# Each answer a little late, so that the window is caught in the middle of the flash.
+bootsimArgs="--delay 100" shots memo /d
