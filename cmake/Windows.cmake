@@ -1,4 +1,6 @@
-# Helpers of the Windows build: .def files and import libraries.
+# Helpers of the Windows build: .def files and import libraries; resource
+# scripts (windres) for the programs' icons.
+enable_language(RC)
 
 # The .def file `def` as this architecture's linker needs it, in `out_var`:
 # 32-bit names keep their stdcall decoration ("FT_Open@8"); the 64-bit build

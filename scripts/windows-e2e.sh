@@ -21,6 +21,12 @@ for f in "$linux/oltrex-keytool" "$linux/KeyFetch" "$linux/KeyRefresh" "$linux/F
   [ -e "$f" ] || { echo "windows-e2e: $f is missing: build the presets ci and windows-$arch first" >&2; exit 2; }
 done
 
+. cmake/wine-env.sh
+if [ "$arch" = x86 ] && [ "$OLTREX_WINE32" = no ]; then
+  echo "windows-e2e: this machine runs no 32-bit programs (kernel without 32-bit support): the x86 programs cannot run here" >&2
+  exit 3
+fi
+
 work="$(mktemp -d "${TMPDIR:-/tmp}/oltrex-e2e-$arch.XXXXXX")"
 export WINEPREFIX="$work/wine" WINEDEBUG=-all LC_ALL=C.UTF-8
 mkdir -p "$WINEPREFIX"

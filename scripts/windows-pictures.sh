@@ -27,6 +27,7 @@ for f in "$linux/oltrex-keytool" "$linux/oltrex-bootsim" "$win/fwflasher-win32-w
   [ -e "$f" ] || { echo "windows-pictures: $f is missing: build the presets ci and windows-$arch first" >&2; exit 2; }
 done
 
+. cmake/wine-env.sh
 work="$(mktemp -d "${TMPDIR:-/tmp}/oltrex-pictures-$arch.XXXXXX")"
 export WINEPREFIX="$work/wine" WINEDEBUG=-all LC_ALL=C.UTF-8
 mkdir -p "$WINEPREFIX"
@@ -36,7 +37,6 @@ finish() {
 }
 trap finish EXIT
 wineserver -p </dev/null >/dev/null 2>&1
-wine() { sh "$PWD/cmake/wine-run.sh" "$@"; }
 wine cmd /c exit </dev/null >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
 
@@ -45,7 +45,7 @@ wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev
 shots() {
   "$linux/oltrex-keytool" empty "$work/key-$1" --firmware 0110 >/dev/null
   coproc SHOTS {
-    OLTREX_KEY="$(wine winepath.exe -w "$work/key-$1" 2>/dev/null | tr -d "\r")" OLTREX_FTDI_PORT=COM5 OLTREX_BOOTSIM="$linux/oltrex-bootsim" \
+    OLTREX_KEY="$(winepath -w "$work/key-$1" 2>/dev/null)" OLTREX_FTDI_PORT=COM5 OLTREX_BOOTSIM="$linux/oltrex-bootsim" \
       OLTREX_BOOTSIM_ARGS="--idle-timeout 20 $bootsimArgs" wine "$win/fwflasher-win32-window-shots.exe" "${@:2}" 2>&1
   }
   # Bash drops these once the program has ended.

@@ -13,6 +13,11 @@ fi
 arch="${1:-x64}"
 shift || true
 preset="windows-$arch"
+. cmake/wine-env.sh
+if [ "$arch" = x86 ] && [ "$OLTREX_WINE32" = no ]; then
+  echo "windows-test: this machine runs no 32-bit programs (kernel without 32-bit support): the x86 tests cannot run here" >&2
+  exit 3
+fi
 
 # The prefix the test preset names (build/wine/<preset>), made anew.
 export WINEPREFIX="$PWD/build/wine/$preset"
@@ -21,6 +26,6 @@ rm -rf "$WINEPREFIX"
 mkdir -p "$WINEPREFIX"
 wineserver -p </dev/null >/dev/null 2>&1
 trap 'wineserver -k </dev/null >/dev/null 2>&1 || true' EXIT
-sh cmake/wine-run.sh cmd /c exit </dev/null >/dev/null 2>&1
+wine cmd /c exit </dev/null >/dev/null 2>&1
 
 ctest --preset "$preset" --timeout 120 "$@"

@@ -10,6 +10,7 @@ action="$1"
 folder="$2"
 : "${WINEPREFIX:?the Wine prefix of the test run}"
 export WINEDEBUG=-all
+. "$(dirname "$0")/../../cmake/wine-env.sh"
 drives=("r:floppy:removable" "n:network:network" "q:cdrom:cdrom")
 
 restart_server() {
