@@ -1,6 +1,7 @@
 #include "oltrex/fwflasher/FlasherForm.h"
 
 #include <string>
+#include <thread>
 
 namespace oltrex::fwflasher {
 
@@ -31,11 +32,9 @@ public:
     void enableControls(bool enabled) override { view_.enableControls(enabled); }
     void showInfoForm() override { view_.showInfoForm(); }
 
-    bool onViewThreadNow() const { return std::this_thread::get_id() == viewThread_; }
-
 private:
     void onViewThread(std::function<void()> change) {
-        if (onViewThreadNow()) {
+        if (std::this_thread::get_id() == viewThread_) {
             change();
         } else {
             view_.postToViewThread(std::move(change));

@@ -8,7 +8,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "oltrex/device/ComPort.h"
 #include "oltrex/device/KeyLibrary.h"
