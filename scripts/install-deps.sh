@@ -12,6 +12,7 @@ packages=(
   # 64-bit and 32-bit; GoogleTest's sources are built with the cross compilers.
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest
   wine wine64 wine32:i386 libgnutls30:i386  # bcrypt.dll of 32-bit Wine uses GnuTLS
+  imagemagick  # pictures of the Win32 windows under Wine and Xvfb (import)
   # Packages: program icons (PNG sizes, Windows .ico), the NSIS setup programs,
   # the .deb's dependencies and the check of its desktop entries.
   librsvg2-bin icoutils nsis dpkg-dev file desktop-file-utils

@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "oltrex/fwflasher/FlasherTexts.h"
 #include "oltrex/qtcommon/CentredMessageBox.h"
 
 namespace oltrex::fwflasher {
@@ -31,10 +32,10 @@ PromptAnswer QtFlasherPrompts::ask(PromptKind kind, std::string_view caption,
     QWidget* parent = parent_ && parent_->isVisible() ? parent_.data() : nullptr;
     qtcommon::CentredMessageBox box(iconOf(kind), fromUtf8(caption), fromUtf8(text),
                                     QMessageBox::NoButton, parent, parent_.data());
-    QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    QPushButton* ok = box.addButton(QString::fromUtf8(kButtonOk), QMessageBox::AcceptRole);
     QPushButton* cancel = nullptr;
     if (buttons == PromptButtons::OkCancel) {
-        cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
+        cancel = box.addButton(QString::fromUtf8(kButtonCancelBox), QMessageBox::RejectRole);
         box.setEscapeButton(cancel);
     } else {
         box.setEscapeButton(ok);

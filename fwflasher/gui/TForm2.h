@@ -1,24 +1,16 @@
 #pragma once
-// FwFlasher's main form: the key's serial number and firmware, the version of
-// the carried image, "Update" and "Ende", the progress bar, the status line
-// and, with "/d" on the command line, the protocol memo. A transfer runs on a
-// worker thread (BackgroundUpgrade): the form keeps repainting itself and can
-// be moved, its controls are off, and what the transfer shows reaches the
-// widgets through queued calls on the form's thread.
+// FwFlasher's main form in Qt: the key's serial number and firmware, the
+// version of the carried image, "Update" and "Ende", the progress bar, the
+// status line and, with "/d" on the command line, the protocol memo. What it
+// does is FlasherForm's; here only the widgets, and the queued calls by which
+// the transfer's worker reaches them on the form's thread.
 #include <QWidget>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 
-#include "oltrex/device/ComPort.h"
-#include "oltrex/device/KeyLibrary.h"
-#include "oltrex/fwflasher/BackgroundUpgrade.h"
-#include "oltrex/fwflasher/FlasherFlow.h"
-#include "oltrex/fwflasher/FlasherPrompts.h"
-#include "oltrex/fwflasher/FlasherWindow.h"
-#include "oltrex/fwflasher/Userdownloadunit.h"
-#include "oltrex/platform/Clock.h"
+#include "oltrex/fwflasher/FlasherForm.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -48,26 +40,9 @@ private:
     bool pressed_ = false;
 };
 
-// What the form works with; the program passes the linked libraries, tests
-// their own.
-struct FlasherServices {
-    KeyLibrary* keys = nullptr;
-    ComPort* port = nullptr;  // sends one byte per write call
-    Clock* clock = nullptr;
-    FlasherPrompts* prompts = nullptr;
-    FirmwareImage image;
-    std::string imageLabel;  // " FW-0114"
-    std::uint32_t bootLoaderStartMs = 1000;
-    ComTaskLimits limits;
-};
-
-class TForm2 : public QWidget, public FlasherWindow {
+class TForm2 : public QWidget, public FlasherView {
     Q_OBJECT
 public:
-    static constexpr int kClientWidth = 366;
-    static constexpr int kClientHeight = 397;
-    // Height without the memo: the window ends below the status line.
-    static constexpr int kShortHeight = 190;
 
     TForm2(const FlasherServices& services, TFormInfo& info, bool debugView,
            QWidget* parent = nullptr);
@@ -80,11 +55,11 @@ public:
     void Image1Click();
 
     bool debugView() const { return debugView_; }
-    const FlasherFlow& flow() const { return *flow_; }
+    const FlasherFlow& flow() const { return form_->flow(); }
     // A transfer runs.
-    bool transferRunning() const { return upgrade_->running(); }
+    bool transferRunning() const { return form_->transferRunning(); }
 
-    // FlasherWindow
+    // FlasherView
     void addMemoLine(std::string_view text) override;
     void showStatus(std::string_view text, BgrColour colour) override;
     void showProgress(int percent) override;
@@ -95,6 +70,10 @@ public:
     void repaintForm() override;
     void enableControls(bool enabled) override;
     void showInfoForm() override;
+    void postToViewThread(std::function<void()> change) override;
+    void endProgram() override;
+    void closeForm() override;
+    void onTransferEnded(int result) override;
 
     QLabel* Label1 = nullptr;
     QLabel* LabelStickSnr = nullptr;
@@ -121,18 +100,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void endProgram();
-    void upgradeEnded();
-    // Runs `change` on the form's thread: at once there, queued from a worker.
-    void onFormThread(std::function<void()> change);
-
     TFormInfo& info_;
     bool debugView_ = false;
-    bool formShowDone_ = false;
-    std::unique_ptr<Userdownloadunit> transfer_;
-    std::unique_ptr<FlasherFlow> flow_;
-    // Last, so that it ends (waiting for a running transfer) before the others.
-    std::unique_ptr<BackgroundUpgrade> upgrade_;
+    std::unique_ptr<FlasherForm> form_;
 };
 
 }  // namespace oltrex::fwflasher

@@ -8,40 +8,43 @@
 #include "FormLayout.h"
 #include "Pictures.h"
 #include "oltrex/fwflasher/FlasherTexts.h"
+#include "oltrex/fwflasher/FormGeometry.h"
 
 namespace oltrex::fwflasher {
 
 TFormInfo::TFormInfo(QWidget* parent) : QDialog(parent, fixedDialogFrameFlags()) {
+    using namespace infoform;
+    auto font = [](FontSpec spec) { return QFont(QString::fromUtf8(spec.family), spec.points); };
+    auto place = [](QWidget* widget, PixelRect r) {
+        widget->setGeometry(r.left, r.top, r.width, r.height);
+    };
     setWindowTitle(QString::fromUtf8(kInfoCaption));
-    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    setFont(font(kFont));
     setFixedSize(kClientWidth, kClientHeight);
 
     Panel1 = new QFrame(this);
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    Panel1->setGeometry(8, 8, 353, 137);
+    place(Panel1, kPanel1);
 
     Image1 = new QLabel(Panel1);
-    Image1->setGeometry(8, 16, 129, 105);
+    place(Image1, kImage1);
     Image1->setAlignment(Qt::AlignCenter);
     Image1->setPixmap(adapterPicture());
 
-    // The maker's address: neutral lines of our own.
-    const QFont addressFont(QStringLiteral("Arial"), 10);
-    const char* lines[] = {"OLTREX-Key Software", "Musterstraße 1", "12345 Musterstadt",
-                           "www.oltrex.example"};
     QLabel** labels[] = {&LabelName, &LabelStreet, &LabelTown, &LabelWeb};
     for (int i = 0; i < 4; ++i) {
         *labels[i] = new QLabel(Panel1);
-        (*labels[i])->setFont(addressFont);
-        placeLabel(*labels[i], 152, 24 + 24 * i, QString::fromUtf8(lines[i]));
+        (*labels[i])->setFont(font(kAddressFont));
+        placeLabel(*labels[i], addressLine(i).left, addressLine(i).top,
+                   QString::fromUtf8(kAddressLines[i]));
     }
 
     SerNbr = new QLabel(this);
-    SerNbr->setFont(QFont(QStringLiteral("Arial"), 8));
-    placeLabel(SerNbr, 16, 162, QString::fromUtf8(kKeyIdInitial));
+    SerNbr->setFont(font(kSerNbrFont));
+    placeLabel(SerNbr, kSerNbr.left, kSerNbr.top, QString::fromUtf8(kKeyIdInitial));
 
-    ButtonBack = new QPushButton(QStringLiteral("zurück"), this);
-    ButtonBack->setGeometry(280, 156, 75, 25);
+    ButtonBack = new QPushButton(QString::fromUtf8(kBackButtonText), this);
+    place(ButtonBack, kButtonBack);
     ButtonBack->setDefault(true);
     connect(ButtonBack, &QPushButton::clicked, this, &TFormInfo::ButtonBackClick);
 

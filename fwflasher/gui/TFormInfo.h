@@ -11,9 +11,6 @@ namespace oltrex::fwflasher {
 class TFormInfo : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int kClientWidth = 369;
-    static constexpr int kClientHeight = 192;
-
     explicit TFormInfo(QWidget* parent = nullptr);
 
     // Sets SerNbr and repaints it at once.

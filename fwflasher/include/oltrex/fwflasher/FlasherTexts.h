@@ -33,6 +33,21 @@ inline constexpr const char* kInitFailedText =
     "Diese Meldung ignorieren und Update fortsetzten: Taste <OK>\n"
     "Update beenden: Taste <Abbrechen>";
 
+// Initial texts of the main form's controls.
+inline constexpr const char* kLabelSerial = "OltrexStick Seriennummer:";      // Label1
+inline constexpr const char* kLabelStickFirmware = "Stick-Firmware:";       // Label3
+inline constexpr const char* kLabelNewFirmware = "neue Firmware:";          // Label2
+inline constexpr const char* kLabelStatus = "Status:";                     // Label5
+inline constexpr const char* kNoValue = " ---";    // LabelStickSnr, LabelStickFw, LabelFw
+inline constexpr const char* kNoStatus = "---";    // Label4
+inline constexpr const char* kButtonUpdate = "Update";
+inline constexpr const char* kButtonEnd = "Ende";
+inline constexpr const char* kMemoInitial = "Memo1";
+
+// The buttons of the message boxes.
+inline constexpr const char* kButtonOk = "OK";
+inline constexpr const char* kButtonCancelBox = "Abbrechen";
+
 // Status line (Label4).
 inline constexpr const char* kStatusOpenFailed = "Fehler beim Öffnen von COMx";
 inline constexpr const char* kStatusRunning = "Datentransfer läuft";
@@ -44,6 +59,10 @@ inline constexpr const char* kStatusUnknownState = "unbekannter State";
 inline constexpr const char* kKeyIdFormat = "Stick-ID: %s";
 inline constexpr const char* kKeyIdUnknown = "Stick-ID: ---";
 inline constexpr const char* kKeyIdInitial = "Stick-ID: ---- ";
+inline constexpr const char* kBackButtonText = "zurück";
+// The maker's address: neutral lines of our own.
+inline constexpr const char* kAddressLines[4] = {"OLTREX-Key Software", "Musterstraße 1",
+                                                 "12345 Musterstadt", "www.oltrex.example"};
 
 // Colours as the window system's colour values: blue in the high byte, red in
 // the low byte (0x00BBGGRR).

@@ -1,0 +1,38 @@
+// The window of the Windows build: the forms as native Win32 dialogs.
+#include <exception>
+
+#include "GuiMain.h"
+#include "ProgramParts.h"
+#include "TForm2Dialog.h"
+#include "TFormInfoDialog.h"
+#include "Win32FlasherPrompts.h"
+#include "oltrex/fwflasher/FlasherTexts.h"
+#include "oltrex/win32ui/CommonControls.h"
+#include "oltrex/win32ui/MessageBoxes.h"
+
+namespace oltrex::fwflasher {
+
+int runFlasherWindow(int, char**, bool debugView) {
+    win32ui::initCommonControls();
+    try {
+        ProgramParts parts;
+        Win32FlasherPrompts prompts;
+        FlasherServices services;
+        services.keys = &keyLibrary();
+        services.port = &parts.port;
+        services.clock = &systemClock();
+        services.prompts = &prompts;
+        services.image = ProgramParts::image();
+        services.imageLabel = ProgramParts::imageLabel();
+
+        // Both forms are made at the start, the info form hidden.
+        TFormInfoDialog info;
+        TForm2Dialog form(services, info, debugView);
+        form.run();
+    } catch (const std::exception& e) {
+        win32ui::centredMessageBox(nullptr, kApplicationTitle, e.what(), MB_OK | MB_ICONERROR);
+    }
+    return 0;
+}
+
+}  // namespace oltrex::fwflasher

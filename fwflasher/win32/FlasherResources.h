@@ -1,0 +1,30 @@
+// Resource identifiers of FwFlasher's Win32 dialogs (resource script and code).
+#pragma once
+
+#define IDD_TFORM2 100
+#define IDD_TFORMINFO 101
+
+// TForm2
+#define IDC_LABEL1 1001
+#define IDC_LABELSTICKSNR 1002
+#define IDC_LABEL3 1003
+#define IDC_LABELSTICKFW 1004
+#define IDC_LABEL2 1005
+#define IDC_LABELFW 1006
+#define IDC_IMAGE1 1007
+#define IDC_BUTTONUPGRADE 1008
+#define IDC_BUTTONCANCEL 1009
+#define IDC_PROGRESSBARDOWNLOAD 1010
+#define IDC_LABEL5 1011
+#define IDC_LABEL4 1012
+#define IDC_MEMO1 1013
+
+// TFormInfo
+#define IDC_PANEL1 1101
+#define IDC_INFOIMAGE1 1102
+#define IDC_LABELNAME 1103
+#define IDC_LABELSTREET 1104
+#define IDC_LABELTOWN 1105
+#define IDC_LABELWEB 1106
+#define IDC_SERNBR 1107
+#define IDC_BUTTONBACK 1108

@@ -1,0 +1,24 @@
+#include "oltrex/win32ui/GdiObjects.h"
+
+#include "oltrex/win32ui/Utf8Text.h"
+
+namespace oltrex::win32ui {
+
+Font::Font(const char* family, int points, bool bold) {
+    HDC screen = GetDC(nullptr);
+    const int height = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, screen);
+    font_ = CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                        wide(family).c_str());
+}
+
+Font::~Font() {
+    if (font_) DeleteObject(font_);
+}
+
+void setControlFont(HWND control, const Font& font) {
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+}
+
+}  // namespace oltrex::win32ui
