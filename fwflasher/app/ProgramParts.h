@@ -7,6 +7,7 @@
 #include "oltrex/device/D2xxDevice.h"
 #include "oltrex/device/KeyLibrary.h"
 #include "oltrex/fwflasher/CarriedFirmware.h"
+#include "oltrex/fwflasher/FlasherForm.h"
 #include "oltrex/fwflasher/FlasherPort.h"
 #include "oltrex/transfer/ComTask.h"
 
@@ -20,6 +21,18 @@ struct ProgramParts {
         return {fwFlasherFirmwareImage(), fwFlasherFirmwareLength(), fwFlasherFirmwareTypeCode()};
     }
     static std::string imageLabel() { return fwFlasherFirmwareLabel(); }
+
+    // What the main form works with, for every window front end.
+    FlasherServices services(FlasherPrompts& prompts) {
+        FlasherServices services;
+        services.keys = &keyLibrary();
+        services.port = &port;
+        services.clock = &systemClock();
+        services.prompts = &prompts;
+        services.image = image();
+        services.imageLabel = imageLabel();
+        return services;
+    }
 };
 
 }  // namespace oltrex::fwflasher

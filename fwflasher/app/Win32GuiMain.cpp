@@ -17,13 +17,7 @@ int runFlasherWindow(int, char**, bool debugView) {
     try {
         ProgramParts parts;
         Win32FlasherPrompts prompts;
-        FlasherServices services;
-        services.keys = &keyLibrary();
-        services.port = &parts.port;
-        services.clock = &systemClock();
-        services.prompts = &prompts;
-        services.image = ProgramParts::image();
-        services.imageLabel = ProgramParts::imageLabel();
+        const FlasherServices services = parts.services(prompts);
 
         // Both forms are made at the start, the info form hidden.
         TFormInfoDialog info;
