@@ -66,3 +66,31 @@ shots() {
 bootsimArgs="" shots plain
 # Each answer a little late, so that the window is caught in the middle of the flash.
 bootsimArgs="--delay 100" shots memo /d
+
+# ---- KeyFetch ------------------------------------------------------------------
+# Pictures of KeyFetch's Win32 dialogs, on a demo key that the shots program
+# puts into a simulated adapter (keylink.dll of the tests):
+#   docs/win32-keyfetch-main.png      the main dialog, key read
+#   docs/win32-keyfetch-download.png  while it downloads
+#   docs/win32-keyfetch-drives.png    the drive chooser of the SD-card import
+#   docs/win32-keyfetch-about.png     the About box from the system menu
+for f in "$win/keyfetch-win32-window-shots.exe" "$win/hime.dll"; do
+  [ -e "$f" ] || { echo "windows-pictures: $f is missing: build the windows-$arch targets keyfetch-win32-window-shots and hime" >&2; exit 2; }
+done
+mkdir -p "$work/keyfetch/adapter" "$work/keyfetch/containers"
+coproc KEYFETCH_SHOTS {
+  OLTREX_KEY="$(winepath -w "$work/keyfetch/adapter" 2>/dev/null)" \
+    wine "$win/keyfetch-win32-window-shots.exe" "$(winepath -w "$work/keyfetch/containers" 2>/dev/null)" 2>&1
+}
+keyfetch_pid="$KEYFETCH_SHOTS_PID" keyfetch_input="${KEYFETCH_SHOTS[0]}" keyfetch_reply="${KEYFETCH_SHOTS[1]}"
+while IFS=' ' read -r -u "$keyfetch_input" word name x y w h; do
+  h="${h%$'\r'}"
+  if [ "$word" != shot ]; then
+    echo "windows-pictures: $word $name $x $y $w $h" >&2
+    continue
+  fi
+  import -window root -crop "${w}x${h}+${x}+${y}" +repage "$out/$name.png"
+  echo "wrote $out/$name.png"
+  echo ok >&"$keyfetch_reply"
+done
+wait "$keyfetch_pid"
