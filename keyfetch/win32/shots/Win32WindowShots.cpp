@@ -53,7 +53,8 @@ bool makeDemoKey(const fs::path& adapter) {
     id.firmware = "0110";
     std::string error;
     bool ok = simkey::createKey(adapter, id, &error);
-    for (const auto& file : testdata::demoKeyFiles()) ok = ok && simkey::writeKeyFile(adapter, file.name, file.bytes, &error);
+    for (const auto& file : testdata::demoKeyFiles())
+        ok = ok && simkey::writeKeyFile(adapter, file.name, file.bytes, &error);
     // Slow reads, so that the picture catches the download under way.
     simkey::KeyFaults slow;
     slow.readDelayMs = 400;
