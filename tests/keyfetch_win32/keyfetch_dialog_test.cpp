@@ -73,7 +73,17 @@ public:
         hwnd_ = driver::waitForWindowOfThread(threadId_, kCaption);
     }
     ~DialogRun() {
-        if (!done_ && hwnd_) driver::requestClose(hwnd_);
+        // Every window of the dialog's thread is closed, boxes a failed test left open first.
+        for (int round = 0; round < 20 && !done_; ++round) {
+            EnumThreadWindows(
+                threadId_,
+                [](HWND window, LPARAM) -> BOOL {
+                    if (IsWindowVisible(window)) PostMessageW(window, WM_CLOSE, 0, 0);
+                    return TRUE;
+                },
+                0);
+            waitForEnd(500);
+        }
         thread_.join();
     }
 
