@@ -118,6 +118,15 @@ void KeyRefreshDialog::showPage(RefreshPage which) {
     HWND page = pages[which]->hwnd();
     SetWindowPos(page, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
     SetForegroundWindow(hwnd());
+    // The focus on the page's first usable button rather than its text field,
+    // which would show its text selected.
+    for (int id : {IDOK, IDCANCEL}) {
+        HWND button = pages[which]->control(id);
+        if (IsWindowVisible(button) && IsWindowEnabled(button)) {
+            SetFocus(button);
+            return;
+        }
+    }
     SetFocus(page);
 }
 
