@@ -6,6 +6,12 @@
 #   docs/win32-fwflasher-info.png        the info form
 #   docs/win32-fwflasher-flashing.png    with "/d", while it flashes
 #   docs/win32-fwflasher-flashed.png     with "/d", after the flash
+# and of KeyRefresh's (docs/keyrefresh-*.png on Linux):
+#   docs/win32-keyrefresh-conditions.png    the conditions box
+#   docs/win32-keyrefresh-key-page.png      the key page, key read
+#   docs/win32-keyrefresh-about.png         the About box of the system menu
+#   docs/win32-keyrefresh-update-page.png   the update page while it updates
+#   docs/win32-keyrefresh-finished-page.png the finished page after the update
 #   scripts/windows-pictures.sh [x64|x86] [OUTPUT-FOLDER]
 # The key is a simulated one (keylink.dll, FTD2XX.dll of the tests), its boot
 # loader the Linux oltrex-bootsim on COM5. Wine draws the window frames itself
@@ -66,3 +72,25 @@ shots() {
 bootsimArgs="" shots plain
 # Each answer a little late, so that the window is caught in the middle of the flash.
 bootsimArgs="--delay 100" shots memo /d
+
+# KeyRefresh: one run through all its windows; the simulator answers a little
+# late, so that the update page is caught while it updates.
+keyrefresh="$win/keyrefresh-win32-window-shots.exe"
+[ -e "$keyrefresh" ] || { echo "windows-pictures: $keyrefresh is missing: build the preset windows-$arch first" >&2; exit 2; }
+"$linux/oltrex-keytool" empty "$work/key-refresh" --firmware 0110 >/dev/null
+coproc REFRESH {
+  OLTREX_KEY="$(winepath -w "$work/key-refresh" 2>/dev/null)" OLTREX_FTDI_PORT=COM6 OLTREX_BOOTSIM="$linux/oltrex-bootsim" \
+    OLTREX_BOOTSIM_ARGS="--idle-timeout 20 --delay 100" wine "$keyrefresh" 2>&1
+}
+refreshPid="$REFRESH_PID" refreshInput="${REFRESH[0]}" refreshReply="${REFRESH[1]}"
+while IFS=' ' read -r -u "$refreshInput" word name x y w h; do
+  h="${h%$'\r'}"
+  if [ "$word" != shot ]; then
+    echo "windows-pictures: $word $name $x $y $w $h" >&2
+    continue
+  fi
+  import -window root -crop "${w}x${h}+${x}+${y}" +repage "$out/$name.png"
+  echo "wrote $out/$name.png"
+  echo ok >&"$refreshReply"
+done
+wait "$refreshPid"
