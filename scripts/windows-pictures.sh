@@ -46,13 +46,13 @@ wineserver -p </dev/null >/dev/null 2>&1
 wine cmd /c exit </dev/null >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
 
-# One run of the shots program ($bootsimArgs: more for the simulator): each "shot NAME LEFT TOP WIDTH HEIGHT" it
-# writes is answered once the screen is taken.
+# One run of a shots program ($program, else FwFlasher's; $bootsimArgs: more for the simulator):
+# each "shot NAME LEFT TOP WIDTH HEIGHT" it writes is answered once the screen is taken.
 shots() {
   "$linux/oltrex-keytool" empty "$work/key-$1" --firmware 0110 >/dev/null
   coproc SHOTS {
     OLTREX_KEY="$(winepath -w "$work/key-$1" 2>/dev/null)" OLTREX_FTDI_PORT=COM5 OLTREX_BOOTSIM="$linux/oltrex-bootsim" \
-      OLTREX_BOOTSIM_ARGS="--idle-timeout 20 $bootsimArgs" wine "$win/fwflasher-win32-window-shots.exe" "${@:2}" 2>&1
+      OLTREX_BOOTSIM_ARGS="--idle-timeout 20 $bootsimArgs" wine "$win/${program:-fwflasher-win32-window-shots.exe}" "${@:2}" 2>&1
   }
   # Bash drops these once the program has ended.
   local pid="$SHOTS_PID" input="${SHOTS[0]}" reply="${SHOTS[1]}"
@@ -73,24 +73,10 @@ bootsimArgs="" shots plain
 # Each answer a little late, so that the window is caught in the middle of the flash.
 bootsimArgs="--delay 100" shots memo /d
 
-# KeyRefresh: one run through all its windows; the simulator answers a little
+# KeyRefresh: one run through all its windows, the simulator again a little
 # late, so that the update page is caught while it updates.
-keyrefresh="$win/keyrefresh-win32-window-shots.exe"
-[ -e "$keyrefresh" ] || { echo "windows-pictures: $keyrefresh is missing: build the preset windows-$arch first" >&2; exit 2; }
-"$linux/oltrex-keytool" empty "$work/key-refresh" --firmware 0110 >/dev/null
-coproc REFRESH {
-  OLTREX_KEY="$(winepath -w "$work/key-refresh" 2>/dev/null)" OLTREX_FTDI_PORT=COM6 OLTREX_BOOTSIM="$linux/oltrex-bootsim" \
-    OLTREX_BOOTSIM_ARGS="--idle-timeout 20 --delay 100" wine "$keyrefresh" 2>&1
+[ -e "$win/keyrefresh-win32-window-shots.exe" ] || {
+  echo "windows-pictures: $win/keyrefresh-win32-window-shots.exe is missing: build the preset windows-$arch first" >&2
+  exit 2
 }
-refreshPid="$REFRESH_PID" refreshInput="${REFRESH[0]}" refreshReply="${REFRESH[1]}"
-while IFS=' ' read -r -u "$refreshInput" word name x y w h; do
-  h="${h%$'\r'}"
-  if [ "$word" != shot ]; then
-    echo "windows-pictures: $word $name $x $y $w $h" >&2
-    continue
-  fi
-  import -window root -crop "${w}x${h}+${x}+${y}" +repage "$out/$name.png"
-  echo "wrote $out/$name.png"
-  echo ok >&"$refreshReply"
-done
-wait "$refreshPid"
+program=keyrefresh-win32-window-shots.exe bootsimArgs="--delay 100" shots refresh

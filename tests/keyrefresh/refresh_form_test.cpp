@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "AbsentPort.h"
 #include "FakeKeys.h"
 #include "TestSupport.h"
 #include "oltrex/keyrefresh/UpdateLog.h"
@@ -19,6 +20,7 @@
 namespace oltrex {
 namespace {
 
+using test::AbsentPort;
 using test::FakeClock;
 using test::FakeKeys;
 using test::readText;
@@ -70,16 +72,6 @@ class RecordingView final : public RefreshView {
     std::mutex mutex;
     std::deque<std::function<void()>> posted;
     int postedCount = 0;
-};
-
-// A port to a boot loader that is not there.
-class AbsentPort final : public ComPort {
-  public:
-    int open(const MessageSink&) override { return kComPortOpenFailed; }
-    int readByte() override { return -1; }
-    void write(const std::uint8_t*, std::size_t) override {}
-    void close() override {}
-    std::string description() const override { return {}; }
 };
 
 class RefreshFormTest : public ::testing::Test {

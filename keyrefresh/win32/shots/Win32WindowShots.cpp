@@ -7,7 +7,6 @@
 // scripts/windows-pictures.sh takes the screen: the conditions box, the key
 // page, the update page while it updates, the finished page, the About box.
 #include <iostream>
-#include <string>
 #include <thread>
 
 #include "KeyRefreshDialog.h"
@@ -27,19 +26,6 @@ namespace {
 
 constexpr const char* kWindowCaption = "BRENVA-KeyRefresh [1.20.1.0]";
 
-bool shoot(HWND window, const char* name) {
-    if (!window) return false;
-    // Let the window finish painting before the screen is taken.
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    Sleep(300);
-    RECT r{};
-    GetWindowRect(window, &r);
-    std::cout << "shot " << name << ' ' << r.left << ' ' << r.top << ' ' << (r.right - r.left) << ' '
-              << (r.bottom - r.top) << std::endl;
-    std::string answer;
-    return static_cast<bool>(std::getline(std::cin, answer));
-}
-
 bool fail(const char* what) {
     std::cerr << "keyrefresh-win32-window-shots: " << what << '\n';
     return false;
@@ -48,18 +34,18 @@ bool fail(const char* what) {
 bool pictures(DWORD thread) {
     HWND box = driver::waitForWindowOfThread(thread, refresh::kConditionsCaption, 10000);
     if (!box) return fail("no conditions box");
-    if (!shoot(box, "win32-keyrefresh-conditions")) return false;
+    if (!driver::announceShot(box, "win32-keyrefresh-conditions")) return false;
     driver::click(box, IDOK);
     HWND window = driver::waitForWindowOfThread(thread, kWindowCaption, 10000);
     if (!window || !driver::waitUntil([&] { return driver::visible(window, IDD_KEYPAGE); }, 10000)) {
         return fail("no key page");
     }
-    if (!shoot(window, "win32-keyrefresh-key-page")) return false;
+    if (!driver::announceShot(window, "win32-keyrefresh-key-page")) return false;
 
     PostMessageW(window, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
     HWND about = driver::waitForWindowOfThread(thread, refresh::kAboutCaption, 10000);
     if (!about) return fail("no About box");
-    if (!shoot(about, "win32-keyrefresh-about")) return false;
+    if (!driver::announceShot(about, "win32-keyrefresh-about")) return false;
     driver::click(about, IDOK);
     driver::waitUntil([&] { return !IsWindow(about); });
 
@@ -68,11 +54,11 @@ bool pictures(DWORD thread) {
     if (!driver::waitUntil([&] { return driver::progress(updatePage, IDC_PROGRESS) >= 40; }, 20000)) {
         return fail("the update did not get going");
     }
-    if (!shoot(window, "win32-keyrefresh-update-page")) return false;
+    if (!driver::announceShot(window, "win32-keyrefresh-update-page")) return false;
     if (!driver::waitUntil([&] { return driver::visible(window, IDD_FINISHEDPAGE); }, 120000)) {
         return fail("the update did not end");
     }
-    if (!shoot(window, "win32-keyrefresh-finished-page")) return false;
+    if (!driver::announceShot(window, "win32-keyrefresh-finished-page")) return false;
     driver::click(GetDlgItem(window, IDD_FINISHEDPAGE), IDCANCEL);
     return true;
 }
