@@ -6,6 +6,12 @@
 #   docs/win32-fwflasher-info.png        the info form
 #   docs/win32-fwflasher-flashing.png    with "/d", while it flashes
 #   docs/win32-fwflasher-flashed.png     with "/d", after the flash
+# and of KeyRefresh's (docs/keyrefresh-*.png on Linux):
+#   docs/win32-keyrefresh-conditions.png    the conditions box
+#   docs/win32-keyrefresh-key-page.png      the key page, key read
+#   docs/win32-keyrefresh-about.png         the About box of the system menu
+#   docs/win32-keyrefresh-update-page.png   the update page while it updates
+#   docs/win32-keyrefresh-finished-page.png the finished page after the update
 #   scripts/windows-pictures.sh [x64|x86] [OUTPUT-FOLDER]
 # The key is a simulated one (keylink.dll, FTD2XX.dll of the tests), its boot
 # loader the Linux oltrex-bootsim on COM5. Wine draws the window frames itself
@@ -40,13 +46,13 @@ wineserver -p </dev/null >/dev/null 2>&1
 wine cmd /c exit </dev/null >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
 
-# One run of the shots program ($bootsimArgs: more for the simulator): each "shot NAME LEFT TOP WIDTH HEIGHT" it
-# writes is answered once the screen is taken.
+# One run of a shots program ($program, else FwFlasher's; $bootsimArgs: more for the simulator):
+# each "shot NAME LEFT TOP WIDTH HEIGHT" it writes is answered once the screen is taken.
 shots() {
   "$linux/oltrex-keytool" empty "$work/key-$1" --firmware 0110 >/dev/null
   coproc SHOTS {
     OLTREX_KEY="$(winepath -w "$work/key-$1" 2>/dev/null)" OLTREX_FTDI_PORT=COM5 OLTREX_BOOTSIM="$linux/oltrex-bootsim" \
-      OLTREX_BOOTSIM_ARGS="--idle-timeout 20 $bootsimArgs" wine "$win/fwflasher-win32-window-shots.exe" "${@:2}" 2>&1
+      OLTREX_BOOTSIM_ARGS="--idle-timeout 20 $bootsimArgs" wine "$win/${program:-fwflasher-win32-window-shots.exe}" "${@:2}" 2>&1
   }
   # Bash drops these once the program has ended.
   local pid="$SHOTS_PID" input="${SHOTS[0]}" reply="${SHOTS[1]}"
@@ -66,3 +72,11 @@ shots() {
 bootsimArgs="" shots plain
 # Each answer a little late, so that the window is caught in the middle of the flash.
 bootsimArgs="--delay 100" shots memo /d
+
+# KeyRefresh: one run through all its windows, the simulator again a little
+# late, so that the update page is caught while it updates.
+[ -e "$win/keyrefresh-win32-window-shots.exe" ] || {
+  echo "windows-pictures: $win/keyrefresh-win32-window-shots.exe is missing: build the preset windows-$arch first" >&2
+  exit 2
+}
+program=keyrefresh-win32-window-shots.exe bootsimArgs="--delay 100" shots refresh
