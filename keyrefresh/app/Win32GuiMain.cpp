@@ -7,12 +7,14 @@
 #include "ProgramSetup.h"
 #include "oltrex/keyrefresh/CarriedFirmware.h"
 #include "oltrex/keyrefresh/RefreshTexts.h"
+#include "oltrex/platform/Console.h"
 #include "oltrex/win32ui/CommonControls.h"
 #include "oltrex/win32ui/MessageBoxes.h"
 
 namespace oltrex {
 
 int runKeyRefreshWindow(int, char**) {
+    releaseOwnConsole();
     win32ui::initCommonControls();
     try {
         ProgramParts program;
