@@ -7,12 +7,14 @@
 #include "TFormInfoDialog.h"
 #include "Win32FlasherPrompts.h"
 #include "oltrex/fwflasher/FlasherTexts.h"
+#include "oltrex/platform/Console.h"
 #include "oltrex/win32ui/CommonControls.h"
 #include "oltrex/win32ui/MessageBoxes.h"
 
 namespace oltrex::fwflasher {
 
 int runFlasherWindow(int, char**, bool debugView) {
+    releaseOwnConsole();
     win32ui::initCommonControls();
     try {
         ProgramParts parts;

@@ -4,7 +4,7 @@
 #include <QPushButton>
 
 #include "DialogUnits.h"
-#include "oltrex/keyrefresh/CarriedFirmware.h"
+#include "oltrex/keyrefresh/window/RefreshForm.h"
 #include "oltrex/keyrefresh/RefreshTexts.h"
 
 namespace oltrex::gui {
@@ -17,13 +17,11 @@ CAboutDlg::CAboutDlg(const QIcon& icon, QWidget* parent) : QDialog(parent) {
     picture->setGeometry(dluRect(11, 17, 21, 20));
     name_ = new QLabel(this);
     name_->setObjectName("1006");
-    name_->setText(qtext(std::string(refresh::kAboutName) + " " + keyRefreshFirmwareVersion()));
+    name_->setText(qtext(aboutNameLine()));
     name_->setGeometry(dluRect(40, 14, 280, 8));
     // The maker's lines.
-    const char* maker[] = {"OLTREX", "Datenschlüssel für digitale Tachographen",
-                           "Postfach 1, 00000 Musterstadt"};
     int y = 30;
-    for (const char* line : maker) {
+    for (const char* line : refresh::kAboutMakerLines) {
         auto* label = new QLabel(qtext(line), this);
         label->setGeometry(dluRect(40, y, 280, 8));
         y += 12;

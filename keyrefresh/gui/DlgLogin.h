@@ -1,9 +1,7 @@
 #pragma once
-// CDlgLogin: the key page. Identifies the key when it is created, and checks
-// on "Weiter" that the same key is still plugged.
+// CDlgLogin: the key page's controls. Identifying the key and "Weiter" are
+// RefreshForm's.
 #include <QWidget>
-
-#include "oltrex/keyrefresh/KeyIdentification.h"
 
 class QPlainTextEdit;
 class QPushButton;
@@ -17,25 +15,12 @@ class CDlgLogin : public QWidget {
   public:
     explicit CDlgLogin(CKeyRefreshDlg* window);
 
-    void OnInitDialog();
-    void OnOK();      // "Weiter"
-    void OnCancel();  // "Beenden"
-    // Enter: "Weiter" when it is shown.
-    void pressDefault();
-    // The hidden "FW" button: the firmware header path.
-    void makeFirmwareHeader();
-    void setOwner(CKeyRefreshDlg* owner) { owner_ = owner; }
-
-    const KeyIdentification& key() const { return key_; }
     QPlainTextEdit* infoField() const { return info_; }
     QPushButton* weiterButton() const { return weiter_; }
     QPushButton* beendenButton() const { return beenden_; }
     QPushButton* firmwareButton() const { return firmware_; }
 
   private:
-    CKeyRefreshDlg* window_;
-    CKeyRefreshDlg* owner_ = nullptr;
-    KeyIdentification key_;
     QPlainTextEdit* info_;
     QPushButton* weiter_;
     QPushButton* beenden_;

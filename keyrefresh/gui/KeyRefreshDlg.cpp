@@ -3,7 +3,12 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
+#include <QMetaObject>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
 
 #include "AboutDlg.h"
 #include "DialogUnits.h"
@@ -12,7 +17,6 @@
 #include "DlgUpdate.h"
 #include "ProgramIcon.h"
 #include "RefreshPrompts.h"
-#include "oltrex/keyrefresh/HeadlessRefresh.h"
 #include "oltrex/keyrefresh/RefreshTexts.h"
 
 namespace oltrex::gui {
@@ -22,54 +26,44 @@ CKeyRefreshDlg::CKeyRefreshDlg(const RefreshWindowParts& parts, QWidget* parent)
     setWindowTitle(qtext(refresh::kWindowTitle));
     setFixedSize(dluSize(186, 119));
     setSizeGripEnabled(false);
+    form_ = std::make_unique<RefreshForm>(parts_.services(), *this);
 }
 
 CKeyRefreshDlg::~CKeyRefreshDlg() {
-    // The pages die after this object's members: nothing may still run on
-    // the session then.
-    if (updatePage_ != nullptr) updatePage_->joinWorker();
-    session_.setResultListener(nullptr);
+    // The form waits for a running worker while the pages still exist.
+    form_.reset();
 }
 
-bool CKeyRefreshDlg::OnInitDialog() {
-    setWindowTitle(QString::asprintf(refresh::kTitleFormat, windowTitle().toUtf8().constData(),
-                                     refresh::kProgramVersion));
+void CKeyRefreshDlg::postToViewThread(std::function<void()> change) {
+    QMetaObject::invokeMethod(this, std::move(change), Qt::QueuedConnection);
+}
 
-    if (!parts_.prompts->acceptConditions(this, qtext(refresh::kConditionsCaption),
-                                          boxText(conditionsText()))) {
-        OnCancel();
-        return false;
-    }
+bool CKeyRefreshDlg::askConditions(const std::string& caption, const std::string& text) {
+    return parts_.prompts->acceptConditions(this, qtext(caption), boxText(text));
+}
+
+void CKeyRefreshDlg::showExclamation(const std::string& caption, const std::string& text) {
+    parts_.prompts->exclamation(this, qtext(caption), boxText(text));
+}
+
+void CKeyRefreshDlg::setTitle(const std::string& title) {
+    setWindowTitle(qtext(title));
+}
+
+void CKeyRefreshDlg::createPages() {
     setWindowIcon(icon_);
-
     keyPage_ = new CDlgLogin(this);
     updatePage_ = new CDlgUpdate(this);
     finishedPage_ = new CDlgFinished(this);
     for (QWidget* page : {static_cast<QWidget*>(keyPage_), static_cast<QWidget*>(updatePage_),
                           static_cast<QWidget*>(finishedPage_)})
         page->hide();
-    // Creating the key page identifies the key; it has no owner yet, so the
-    // identification writes no log entry.
-    keyPage_->OnInitDialog();
-    updatePage_->OnInitDialog();
-    finishedPage_->OnInitDialog();
-
-    keyPage_->setOwner(this);
-    updatePage_->setOwner(this);
-    finishedPage_->setOwner(this);
-    session_.setLog(parts_.log);
-    OnOK();
-    return true;
 }
 
-bool CKeyRefreshDlg::updateActive() const {
-    return session_.active();
-}
-
-void CKeyRefreshDlg::showPage(QWidget* page) {
-    keyPage_->hide();
-    updatePage_->hide();
-    finishedPage_->hide();
+void CKeyRefreshDlg::showPage(RefreshPage which) {
+    QWidget* pages[] = {keyPage_, updatePage_, finishedPage_};
+    for (QWidget* page : pages) page->hide();
+    QWidget* page = pages[which];
     page->move(0, 0);
     page->show();
     page->raise();
@@ -77,32 +71,46 @@ void CKeyRefreshDlg::showPage(QWidget* page) {
     page->setFocus();
 }
 
-void CKeyRefreshDlg::OnOK() {
-    if (keyPage_ == nullptr) return;
-    const auto next = sequencer_.advance(updateActive());
-    if (!next) return;
-    switch (*next) {
-        case kKeyPage:
-            showPage(keyPage_);
-            break;
-        case kUpdatePage:
-            showPage(updatePage_);
-            updatePage_->start(1);
-            session_.setActive(true);
-            break;
-        case kFinishedPage:
-            // The worker has ended: everything it handed over is complete.
-            finishedPage_->refresh();
-            showPage(finishedPage_);
-            break;
-        default:
-            break;
-    }
+void CKeyRefreshDlg::closeWindow() {
+    QDialog::done(QDialog::Rejected);
 }
 
-void CKeyRefreshDlg::OnCancel() {
-    if (updateActive()) return;
-    QDialog::done(QDialog::Rejected);
+void CKeyRefreshDlg::showKeyInfo(const std::string& text) {
+    keyPage_->infoField()->setPlainText(qtext(editControlLines(text)));
+}
+
+void CKeyRefreshDlg::showWeiter(bool shown) {
+    keyPage_->weiterButton()->setVisible(shown);
+}
+
+void CKeyRefreshDlg::showFirmwareButton(bool shown) {
+    keyPage_->firmwareButton()->setVisible(shown);
+}
+
+void CKeyRefreshDlg::enableUpdateButtons(bool enabled) {
+    updatePage_->updateButton()->setEnabled(enabled);
+    updatePage_->beendenButton()->setEnabled(enabled);
+}
+
+void CKeyRefreshDlg::showFromTo(const std::string& text) {
+    updatePage_->fromToLabel()->setText(qtext(text));
+}
+
+void CKeyRefreshDlg::showProgress(int position) {
+    updatePage_->progressBar()->setRange(0, 100);
+    updatePage_->progressBar()->setValue(position);
+}
+
+void CKeyRefreshDlg::startBusyTimer() {
+    updatePage_->timer().start();
+}
+
+void CKeyRefreshDlg::stopBusyTimer() {
+    updatePage_->timer().stop();
+}
+
+void CKeyRefreshDlg::showResult(const std::string& text) {
+    finishedPage_->resultField()->setPlainText(qtext(editControlLines(text)));
 }
 
 void CKeyRefreshDlg::keyPressEvent(QKeyEvent* event) {
@@ -115,25 +123,12 @@ void CKeyRefreshDlg::keyPressEvent(QKeyEvent* event) {
     }
     event->accept();
     // Enter is the shown page's default button, Escape its "Beenden".
-    switch (pageIndex()) {
-        case kKeyPage:
-            enter ? keyPage_->pressDefault() : keyPage_->OnCancel();
-            break;
-        case kUpdatePage:
-            enter ? updatePage_->OnOK() : updatePage_->OnCancel();
-            break;
-        case kFinishedPage:
-            enter ? finishedPage_->OnOK() : finishedPage_->OnCancel();
-            break;
-        default:
-            enter ? OnOK() : OnCancel();
-            break;
-    }
+    enter ? form_->enter() : form_->escape();
 }
 
 void CKeyRefreshDlg::closeEvent(QCloseEvent* event) {
     event->ignore();
-    OnCancel();
+    form_->close();
 }
 
 void CKeyRefreshDlg::contextMenuEvent(QContextMenuEvent* event) {

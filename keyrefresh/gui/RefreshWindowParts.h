@@ -6,6 +6,7 @@
 
 #include "oltrex/device/KeyLibrary.h"
 #include "oltrex/keyrefresh/UpdateLog.h"
+#include "oltrex/keyrefresh/window/RefreshForm.h"
 #include "oltrex/platform/Clock.h"
 #include "oltrex/transfer/UpdateWorker.h"
 
@@ -22,6 +23,10 @@ struct RefreshWindowParts {
     std::string newFirmware;  // version of the carried image, "1.20"
     // Command-line folder of the hidden firmware-header button.
     std::filesystem::path firmwareFolder;
+
+    RefreshServices services() const {
+        return RefreshServices{keys, clock, log, worker, newFirmware, firmwareFolder};
+    }
 };
 
 }  // namespace oltrex::gui

@@ -42,6 +42,8 @@ void watch(InterruptState& s) {
 
 void prepareConsoleOutput() {}
 
+void releaseOwnConsole() {}
+
 bool isTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) == 1; }
 
 int terminalColumns(std::FILE* stream, int fallback) {

@@ -38,6 +38,13 @@ void prepareConsoleOutput() {
     if (::GetConsoleMode(out, &mode)) ::SetConsoleMode(out, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
 }
 
+void releaseOwnConsole() {
+    // The programs are console programs, so that a prompt waits for their
+    // terminal modes; started from the desktop they get a console of their own.
+    DWORD processes[2] = {};
+    if (::GetConsoleProcessList(processes, 2) == 1) ::FreeConsole();
+}
+
 bool isTerminal(std::FILE* stream) {
     DWORD mode = 0;
     return ::GetConsoleMode(consoleHandleOf(stream), &mode) != 0;

@@ -24,6 +24,7 @@
 #include "oltrex/win32ui/CommonControls.h"
 #include "oltrex/win32ui/TestDriver.h"
 #include "support/BootSimulatorProcess.h"
+#include "support/Win32ProgramRun.h"
 
 using namespace flashertest;
 namespace fs = std::filesystem;
@@ -246,39 +247,16 @@ TEST(FlasherProgram, StartsItsWindowWithoutHeadlessAndCarriesItsVersion) {
     if (!bin) GTEST_SKIP() << "OLTREX_BIN is not set (run through CTest)";
     const std::wstring exe = (fs::path(*bin) / "FwFlasher.exe").wstring();
 
-    DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeW(exe.c_str(), &ignored);
-    ASSERT_GT(size, 0u);
-    std::vector<char> info(size);
-    ASSERT_TRUE(GetFileVersionInfoW(exe.c_str(), 0, size, info.data()));
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT length = 0;
-    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(HIWORD(fixed->dwFileVersionMS), OLTREX_VERSION_MAJOR);
-    EXPECT_EQ(LOWORD(fixed->dwFileVersionMS), OLTREX_VERSION_MINOR);
-    EXPECT_EQ(HIWORD(fixed->dwFileVersionLS), OLTREX_VERSION_PATCH);
-    EXPECT_EQ(LOWORD(fixed->dwFileVersionLS), OLTREX_VERSION_TWEAK);
+    const auto version = oltrex::testing::fileVersion(exe);
+    ASSERT_TRUE(version);
+    EXPECT_EQ(*version, (std::vector<unsigned>{OLTREX_VERSION_MAJOR, OLTREX_VERSION_MINOR,
+                                               OLTREX_VERSION_PATCH, OLTREX_VERSION_TWEAK}));
 
-    std::wstring command = L"\"" + exe + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &process));
-    HWND box = driver::waitForWindow("Wichtige Bedingungen:", 20000);
-    EXPECT_NE(box, nullptr);
-    if (box) {
-        EXPECT_EQ(driver::text(box, IDCANCEL), "Abbrechen");
-        driver::click(box, IDCANCEL);
-    }
-    const DWORD waited = WaitForSingleObject(process.hProcess, box ? 20000 : 0);
-    if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 9);
-    DWORD code = 99;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    EXPECT_EQ(waited, WAIT_OBJECT_0);
-    EXPECT_EQ(code, 0u);
+    const oltrex::testing::CancelledRun run = oltrex::testing::runCancellingFirstBox(exe, "Wichtige Bedingungen:");
+    ASSERT_TRUE(run.started);
+    EXPECT_EQ(run.cancelText, "Abbrechen");
+    EXPECT_TRUE(run.ended);
+    EXPECT_EQ(run.exitCode, 0u);
 }
 
 }  // namespace

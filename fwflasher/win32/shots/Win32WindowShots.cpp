@@ -29,19 +29,6 @@ namespace driver = oltrex::win32ui::testdriver;
 
 namespace {
 
-bool shoot(HWND window, const char* name) {
-    if (!window) return false;
-    // Let the window finish painting before the screen is taken.
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    Sleep(300);
-    RECT r{};
-    GetWindowRect(window, &r);
-    std::cout << "shot " << name << ' ' << r.left << ' ' << r.top << ' ' << (r.right - r.left) << ' '
-              << (r.bottom - r.top) << std::endl;
-    std::string answer;
-    return static_cast<bool>(std::getline(std::cin, answer));
-}
-
 bool fail(const char* what) {
     std::cerr << "fwflasher-win32-window-shots: " << what << '\n';
     return false;
@@ -50,18 +37,18 @@ bool fail(const char* what) {
 bool pictures(DWORD thread, bool debugView) {
     HWND box = driver::waitForWindowOfThread(thread, kConditionsCaption, 10000);
     if (!box) return fail("no conditions box");
-    if (!debugView && !shoot(box, "win32-fwflasher-conditions")) return false;
+    if (!debugView && !driver::announceShot(box, "win32-fwflasher-conditions")) return false;
     driver::click(box, IDOK);
     HWND form = driver::waitForWindowOfThread(thread, kMainCaption, 10000);
     if (!form || !driver::waitUntil([&] { return driver::text(form, IDC_LABELFW) == " FW-0114"; }, 10000)) {
         return fail("the form did not read the key");
     }
     if (!debugView) {
-        if (!shoot(form, "win32-fwflasher-window")) return false;
+        if (!driver::announceShot(form, "win32-fwflasher-window")) return false;
         driver::click(form, IDC_IMAGE1);
         HWND info = driver::waitForWindowOfThread(thread, kInfoCaption, 10000);
         if (!info) return fail("no info form");
-        if (!shoot(info, "win32-fwflasher-info")) return false;
+        if (!driver::announceShot(info, "win32-fwflasher-info")) return false;
         driver::click(info, IDC_BUTTONBACK);
         driver::waitUntil([&] { return !IsWindowVisible(info); });
         driver::click(form, IDC_BUTTONCANCEL);
@@ -71,11 +58,11 @@ bool pictures(DWORD thread, bool debugView) {
     if (!driver::waitUntil([&] { return driver::progress(form, IDC_PROGRESSBARDOWNLOAD) >= 40; }, 60000)) {
         return fail("the transfer did not get going");
     }
-    if (!shoot(form, "win32-fwflasher-flashing")) return false;
+    if (!driver::announceShot(form, "win32-fwflasher-flashing")) return false;
     if (!driver::waitUntil([&] { return driver::enabled(form, IDC_BUTTONUPGRADE); }, 60000)) {
         return fail("the transfer did not end");
     }
-    if (!shoot(form, "win32-fwflasher-flashed")) return false;
+    if (!driver::announceShot(form, "win32-fwflasher-flashed")) return false;
     driver::requestClose(form);
     return true;
 }

@@ -22,6 +22,7 @@
 #include <mutex>
 #include <thread>
 
+#include "AbsentPort.h"
 #include "AboutDlg.h"
 #include "DlgFinished.h"
 #include "DlgLogin.h"
@@ -36,6 +37,7 @@ namespace oltrex {
 namespace {
 
 using gui::CKeyRefreshDlg;
+using test::AbsentPort;
 using test::FakeClock;
 using test::FakeKeys;
 using test::readText;
@@ -81,16 +83,6 @@ class GateClock final : public Clock {
     std::mutex mutex_;
     std::condition_variable opened_;
     bool open_ = false;
-};
-
-// A port to a boot loader that is not there.
-class AbsentPort final : public ComPort {
-  public:
-    int open(const MessageSink&) override { return kComPortOpenFailed; }
-    int readByte() override { return -1; }
-    void write(const std::uint8_t*, std::size_t) override {}
-    void close() override {}
-    std::string description() const override { return {}; }
 };
 
 bool waitFor(const std::function<bool()>& condition, int ms = 20000) {

@@ -11,6 +11,13 @@ INT_PTR Dialog::runModal(HINSTANCE module, int templateId, HWND owner) {
                            reinterpret_cast<LPARAM>(this));
 }
 
+HWND Dialog::createChild(HINSTANCE module, int templateId, HWND parent, int controlId) {
+    HWND window = CreateDialogParamW(module, MAKEINTRESOURCEW(templateId), parent, &Dialog::procedure,
+                                     reinterpret_cast<LPARAM>(this));
+    if (window) SetWindowLongPtrW(window, GWLP_ID, controlId);
+    return window;
+}
+
 void Dialog::end(INT_PTR result) {
     if (hwnd_) EndDialog(hwnd_, result);
 }

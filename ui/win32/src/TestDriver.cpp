@@ -1,6 +1,8 @@
 #include "oltrex/win32ui/TestDriver.h"
 
 #include <chrono>
+#include <iostream>
+#include <string>
 #include <thread>
 
 #include <commctrl.h>
@@ -118,6 +120,19 @@ bool closeBoxEnabled(HWND window) {
     if (!menu) return false;
     const UINT state = GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND);
     return state != static_cast<UINT>(-1) && !(state & (MF_GRAYED | MF_DISABLED));
+}
+
+bool announceShot(HWND window, const char* name) {
+    if (!window) return false;
+    // Let the window finish painting before the screen is taken.
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Sleep(300);
+    RECT r{};
+    GetWindowRect(window, &r);
+    std::cout << "shot " << name << ' ' << r.left << ' ' << r.top << ' ' << (r.right - r.left) << ' '
+              << (r.bottom - r.top) << std::endl;
+    std::string answer;
+    return static_cast<bool>(std::getline(std::cin, answer));
 }
 
 }  // namespace oltrex::win32ui::testdriver

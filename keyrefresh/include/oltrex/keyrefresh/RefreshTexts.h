@@ -41,6 +41,9 @@ inline constexpr const char* kFromToFormat = "von Firmware %s zu %s";
 inline constexpr const char* kAboutCaption = "Wichtig";
 inline constexpr const char* kAboutName = "OLTREX-KeyRefresh";
 inline constexpr const char* kAboutMenuEntry = "Inf&o über KeyRefresh...";
+// The maker's lines below the name.
+inline constexpr const char* kAboutMakerLines[3] = {
+    "OLTREX", "Datenschlüssel für digitale Tachographen", "Postfach 1, 00000 Musterstadt"};
 
 // Buttons.
 inline constexpr const char* kWeiter = "Weiter";

@@ -10,6 +10,12 @@ namespace oltrex {
 // output code page and its escape sequences); nothing to do elsewhere.
 void prepareConsoleOutput();
 
+// Before a window front end starts: a console that only this program uses
+// (Windows made one because the program was started from the desktop, not
+// from a prompt) is closed, so that no empty console window stays behind the
+// dialogs. A console shared with a prompt stays. Nothing to do elsewhere.
+void releaseOwnConsole();
+
 // The stream writes to a terminal (a console window on Windows).
 bool isTerminal(std::FILE* stream);
 

@@ -22,6 +22,11 @@ public:
     // Shows the dialog of resource `templateId` in `module` and returns the
     // value given to end(); -1 when the template cannot be loaded.
     INT_PTR runModal(HINSTANCE module, int templateId, HWND owner = nullptr);
+    // Creates the dialog of resource `templateId` as a modeless child of
+    // `parent` (a page inside it; hidden unless its template says otherwise)
+    // with `controlId`, so that GetDlgItem(parent, controlId) finds it. It
+    // lives as long as its parent. nullptr when the template cannot be loaded.
+    HWND createChild(HINSTANCE module, int templateId, HWND parent, int controlId);
     // The dialog window while it runs, else nullptr.
     HWND hwnd() const { return hwnd_; }
     // Ends runModal() with `result`.

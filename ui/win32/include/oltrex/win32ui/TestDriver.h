@@ -43,4 +43,10 @@ COLORREF staticTextColour(HWND dialog, int id);
 // The close box is offered: the system menu's "Close" is enabled.
 bool closeBoxEnabled(HWND window);
 
+// For the picture programs (scripts/windows-pictures.sh): repaints `window`,
+// writes "shot <name> <left> <top> <width> <height>" (its place on the
+// screen) and waits for the script's answer line once the screen is taken.
+// false when no answer comes.
+bool announceShot(HWND window, const char* name);
+
 }  // namespace oltrex::win32ui::testdriver
