@@ -6,6 +6,7 @@
 
 #include "KeyFetchDialog.h"
 #include "oltrex/keyfetch/console/WindowFrontEnd.h"
+#include "oltrex/platform/Console.h"
 #include "oltrex/platform/Folders.h"
 #include "oltrex/platform/PathText.h"
 #include "oltrex/sdimport/ImportMessage.h"
@@ -18,6 +19,7 @@ namespace oltrex {
 bool keyFetchWindowAvailable() { return true; }
 
 int runKeyFetchWindow(int, char**) {
+    releaseOwnConsole();
     win32ui::initCommonControls();
     std::error_code ec;
     const std::filesystem::path workFolder = createWorkFolder(ec);

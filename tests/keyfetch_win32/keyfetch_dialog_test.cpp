@@ -2,7 +2,7 @@
 // template's controls in their places, a whole download of a demo key on the
 // simulated keylink.dll with the controls following, the drive chooser of the
 // SD-card import, the About box from the system menu, and closing the window
-// while a download runs.
+// while a download runs; and KeyFetch.exe itself.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -26,6 +26,7 @@
 #include "oltrex/win32ui/CommonControls.h"
 #include "oltrex/win32ui/TestDriver.h"
 #include "oltrex/win32ui/Utf8Text.h"
+#include "support/Win32ProgramRun.h"
 
 namespace fs = std::filesystem;
 namespace driver = oltrex::win32ui::testdriver;
@@ -326,6 +327,25 @@ TEST_F(KeyFetchDialogTest, TheSystemMenuOpensTheAboutBox) {
     EXPECT_NE(SendMessageW(GetDlgItem(about, IDC_ABOUTICON), STM_GETICON, 0, 0), 0) << "the program icon";
     ASSERT_TRUE(driver::click(about, IDOK));
     EXPECT_TRUE(driver::waitUntil([&] { return !IsWindow(about); }));
+}
+
+TEST_F(KeyFetchDialogTest, TheProgramShowsTheDialogWithItsVersionAndExitEndsIt) {
+    const auto bin = oltrex::environmentValue("OLTREX_BIN");
+    ASSERT_TRUE(bin) << "OLTREX_BIN names the build's programs";
+    const std::wstring exe = (fs::path(*bin) / "KeyFetch.exe").wstring();
+
+    const auto version = oltrex::testing::fileVersion(exe);
+    ASSERT_TRUE(version);
+    std::string text;
+    for (unsigned part : *version) text += (text.empty() ? "" : ".") + std::to_string(part);
+    EXPECT_EQ(text, OLTREX_PROJECT_VERSION) << "the title's version is the module's";
+
+    // Without --headless the program shows the main dialog; "Exit" ends it.
+    const oltrex::testing::CancelledRun run = oltrex::testing::runCancellingFirstBox(exe, kCaption.c_str());
+    ASSERT_TRUE(run.started);
+    EXPECT_EQ(run.cancelText, "Exit");
+    EXPECT_TRUE(run.ended);
+    EXPECT_EQ(run.exitCode, 0u);
 }
 
 }  // namespace

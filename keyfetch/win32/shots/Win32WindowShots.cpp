@@ -1,5 +1,6 @@
-// Pictures of KeyFetch's Win32 windows for the documentation: puts a demo key
-// into the adapter the environment names ($OLTREX_KEY), runs the main dialog
+// Pictures of KeyFetch's Win32 windows for the documentation: puts the demo
+// files on the key the environment names ($OLTREX_KEY; made when there is
+// none), runs the main dialog
 // against it, drives it like a user and, at each moment worth a picture,
 // writes
 //   shot <name> <left> <top> <width> <height>
@@ -30,19 +31,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool shoot(HWND window, const char* name) {
-    if (!window) return false;
-    // Let the window finish painting before the screen is taken.
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    Sleep(300);
-    RECT r{};
-    GetWindowRect(window, &r);
-    std::cout << "shot " << name << ' ' << r.left << ' ' << r.top << ' ' << (r.right - r.left) << ' '
-              << (r.bottom - r.top) << std::endl;
-    std::string answer;
-    return static_cast<bool>(std::getline(std::cin, answer));
-}
-
 bool fail(const char* what) {
     std::cerr << "keyfetch-win32-window-shots: " << what << '\n';
     return false;
@@ -52,7 +40,7 @@ bool makeDemoKey(const fs::path& adapter) {
     simkey::KeyIdentity id;
     id.firmware = "0110";
     std::string error;
-    bool ok = simkey::createKey(adapter, id, &error);
+    bool ok = std::filesystem::exists(adapter / "key.ini") || simkey::createKey(adapter, id, &error);
     for (const auto& file : testdata::demoKeyFiles())
         ok = ok && simkey::writeKeyFile(adapter, file.name, file.bytes, &error);
     // Slow reads, so that the picture catches the download under way.
@@ -67,12 +55,12 @@ bool pictures(DWORD thread, const std::string& caption) {
     HWND main = driver::waitForWindowOfThread(thread, caption, 10000);
     if (!main || !driver::waitUntil([&] { return driver::enabled(main, IDC_START); }, 20000))
         return fail("the dialog did not read the key");
-    if (!shoot(main, "win32-keyfetch-main")) return false;
+    if (!driver::announceShot(main, "win32-keyfetch-main")) return false;
 
     PostMessageW(main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
     HWND about = driver::waitForWindowOfThread(thread, "Info über OLTREXKeyFetch", 10000);
     if (!about) return fail("no About box");
-    if (!shoot(about, "win32-keyfetch-about")) return false;
+    if (!driver::announceShot(about, "win32-keyfetch-about")) return false;
     driver::click(about, IDOK);
     driver::waitUntil([&] { return !IsWindow(about); });
 
@@ -80,7 +68,7 @@ bool pictures(DWORD thread, const std::string& caption) {
     driver::click(main, IDC_SDCARD);
     HWND chooser = driver::waitForWindowOfThread(thread, "OLTREX-KeyFetch", 10000);
     if (!chooser) return fail("no drive chooser");
-    if (!shoot(chooser, "win32-keyfetch-drives")) return false;
+    if (!driver::announceShot(chooser, "win32-keyfetch-drives")) return false;
     driver::click(chooser, IDCANCEL);
     if (!driver::waitUntil([&] { return driver::enabled(main, IDC_START); }, 10000))
         return fail("the import did not end");
@@ -96,7 +84,7 @@ bool pictures(DWORD thread, const std::string& caption) {
             return moves >= 3 && driver::visible(main, IDC_ACTIVITY) && driver::progress(main, IDC_ACTIVITY) >= 40;
         }, 60000))
         return fail("the download did not get going");
-    if (!shoot(main, "win32-keyfetch-download")) return false;
+    if (!driver::announceShot(main, "win32-keyfetch-download")) return false;
     driver::requestClose(main);
     return true;
 }
@@ -116,8 +104,10 @@ int main(int argc, char** argv) {
     win32ui::initCommonControls();
     std::error_code ec;
     const fs::path work = createWorkFolder(ec);
+    const fs::path containers = pathFromUtf8(argv[1]);
+    fs::create_directories(containers, ec);
     MemorySettings settings;
-    settings.set(kTachographSettingsPath, "ContainerPath", std::string(argv[1]) + "\\");
+    settings.set(kTachographSettingsPath, "ContainerPath", utf8Of(containers) + "\\");
 
     KeyFetchWindowSetup setup;
     setup.settings = &settings;
