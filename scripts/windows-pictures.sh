@@ -12,6 +12,11 @@
 #   docs/win32-keyrefresh-about.png         the About box of the system menu
 #   docs/win32-keyrefresh-update-page.png   the update page while it updates
 #   docs/win32-keyrefresh-finished-page.png the finished page after the update
+# and of KeyFetch's (docs/keyfetch-*.png on Linux):
+#   docs/win32-keyfetch-main.png      the main dialog, demo key read
+#   docs/win32-keyfetch-about.png     the About box of the system menu
+#   docs/win32-keyfetch-drives.png    the drive chooser of the SD-card import
+#   docs/win32-keyfetch-download.png  during the download
 #   scripts/windows-pictures.sh [x64|x86] [OUTPUT-FOLDER]
 # The key is a simulated one (keylink.dll, FTD2XX.dll of the tests), its boot
 # loader the Linux oltrex-bootsim on COM5. Wine draws the window frames itself
@@ -80,3 +85,11 @@ bootsimArgs="--delay 100" shots memo /d
   exit 2
 }
 program=keyrefresh-win32-window-shots.exe bootsimArgs="--delay 100" shots refresh
+
+# KeyFetch: the shots program fills the key with the demo files and downloads
+# them slowly, so that the main dialog is caught during the download.
+[ -e "$win/keyfetch-win32-window-shots.exe" ] && [ -e "$win/hime.dll" ] || {
+  echo "windows-pictures: build the windows-$arch targets keyfetch-win32-window-shots and hime first" >&2
+  exit 2
+}
+program=keyfetch-win32-window-shots.exe bootsimArgs="" shots keyfetch "$(winepath -w "$work/keyfetch-containers" 2>/dev/null)"

@@ -120,10 +120,10 @@ TEST_F(MainDialogControls, KeepTheProportionsOfThe262By138UnitLayout) {
 TEST_F(MainDialogControls, TheTitleIsTheCaptionWithTheProgramsVersion) {
     auto dlg = open();
     EXPECT_EQ(dlg->windowTitle(), QStringLiteral("OLTREX-KeyFetch [" OLTREX_PROJECT_VERSION "]"));
-    EXPECT_EQ(keyFetchVersion(), QStringLiteral(OLTREX_PROJECT_VERSION));
+    EXPECT_EQ(keyFetchVersion(), OLTREX_PROJECT_VERSION);
 
     auto setup = bench.setup(false);
-    setup.version = QString();
+    setup.version = std::string();
     CKeyFetchDlg unknown(setup);
     EXPECT_EQ(unknown.windowTitle(), "OLTREX-KeyFetch []");
 }

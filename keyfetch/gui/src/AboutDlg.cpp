@@ -5,12 +5,13 @@
 
 #include "oltrex/keyfetch/gui/DialogUnits.h"
 #include "oltrex/keyfetch/gui/KeyFetchArt.h"
+#include "oltrex/keyfetch/window/SmallDialogs.h"
 
 namespace oltrex {
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("IDD_ABOUTBOX_100"));
-    setWindowTitle(QStringLiteral("Info über OLTREXKeyFetch"));
+    setWindowTitle(QString::fromUtf8(about::kCaption));
     setWindowIcon(keyFetchIcon());
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     const DialogUnits du(font());
@@ -18,16 +19,16 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     auto* icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("IconProgram"));
     icon->setPixmap(keyFetchIcon().pixmap(32, 32));
-    icon->setGeometry(du.toPixels(DuRect{11, 14, 21, 20}));
-    auto* version = new QLabel(QStringLiteral("OLTREXKeyFetch Version 1.0"), this);
+    icon->setGeometry(du.toPixels(about::kIcon));
+    auto* version = new QLabel(QString::fromUtf8(about::kVersionLine), this);
     version->setObjectName(QStringLiteral("LabelVersion"));
-    version->setGeometry(du.toPixels(DuRect{40, 18, 119, 8}));
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    version->setGeometry(du.toPixels(about::kVersion));
+    auto* ok = new QPushButton(QString::fromUtf8(about::kOk), this);
     ok->setObjectName(QStringLiteral("IDC_1"));
     ok->setDefault(true);
-    ok->setGeometry(du.toPixels(DuRect{178, 14, 50, 14}));
+    ok->setGeometry(du.toPixels(about::kOkButton));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    setFixedSize(du.toPixels(235, 40));
+    setFixedSize(du.toPixels(about::kWidthDu, about::kHeightDu));
 }
 
 }  // namespace oltrex

@@ -16,28 +16,20 @@
 #include "oltrex/keyfetch/gui/KeyFetchArt.h"
 
 namespace oltrex {
-namespace {
+using namespace drivechooser;
 
-constexpr DuRect kPromptRect{7, 6, 118, 8};
-constexpr DuRect kHintRect{7, 15, 118, 8};
-constexpr DuRect kComboRect{7, 28, 116, 12};
-constexpr DuRect kOkRect{129, 7, 44, 14};
-constexpr DuRect kCancelRect{129, 26, 44, 14};
-
-}  // namespace
-
-CDlgDrives::CDlgDrives(DriveSources sources, QWidget* parent) : QDialog(parent), m_sources(std::move(sources)) {
+CDlgDrives::CDlgDrives(DriveSources sources, QWidget* parent) : QDialog(parent), m_list(sources) {
     setObjectName(QStringLiteral("IDD_DRIVES_130"));
-    setWindowTitle(QStringLiteral("OLTREX-KeyFetch"));
+    setWindowTitle(QString::fromUtf8(kCaption));
     setWindowIcon(keyFetchIcon());
     setFont(QFont(QStringLiteral("MS Shell Dlg"), 8));
     setModal(true);
 
     const DialogUnits du(font());
-    auto* prompt = new QLabel(QStringLiteral("Bitte wählen Sie ein Laufwerk aus:"), this);
+    auto* prompt = new QLabel(QString::fromUtf8(kPrompt), this);
     prompt->setObjectName(QStringLiteral("LabelPrompt"));
     prompt->setGeometry(du.toPixels(kPromptRect));
-    auto* hint = new QLabel(QStringLiteral("(Buchstabe aus Explorer ersichtlich)"), this);
+    auto* hint = new QLabel(QString::fromUtf8(kHint), this);
     hint->setObjectName(QStringLiteral("LabelHint"));
     hint->setGeometry(du.toPixels(kHintRect));
 
@@ -53,11 +45,11 @@ CDlgDrives::CDlgDrives(DriveSources sources, QWidget* parent) : QDialog(parent),
     m_combo->view()->setTextElideMode(Qt::ElideNone);
     connect(m_combo, &QComboBox::currentIndexChanged, this, [this] { showStartOfEntry(); });
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    auto* ok = new QPushButton(QString::fromUtf8(kOk), this);
     ok->setObjectName(QStringLiteral("IDC_1"));
     ok->setGeometry(du.toPixels(kOkRect));
     ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("Abbrechen"), this);
+    auto* cancel = new QPushButton(QString::fromUtf8(kCancel), this);
     cancel->setObjectName(QStringLiteral("IDC_2"));
     cancel->setGeometry(du.toPixels(kCancelRect));
     connect(ok, &QPushButton::clicked, this, &CDlgDrives::accept);
@@ -68,12 +60,10 @@ CDlgDrives::CDlgDrives(DriveSources sources, QWidget* parent) : QDialog(parent),
 }
 
 void CDlgDrives::fillDriveList() {
-    DriveScanner scanner(m_sources);
-    scanner.scanDrives();
     m_combo->clear();
     int widest = 0;
     const QFontMetrics metrics(m_combo->view()->font());
-    for (const DriveChoice& choice : driveChoices(scanner.drives())) {
+    for (const DriveChoice& choice : m_list.entries()) {
         const QString text = QString::fromStdString(choice.text);
         m_combo->addItem(text, QString::fromStdString(choice.rootText));
         widest = std::max(widest, metrics.horizontalAdvance(text));
@@ -81,7 +71,7 @@ void CDlgDrives::fillDriveList() {
     const int frame = 2 * m_combo->view()->frameWidth() + m_combo->view()->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     m_combo->view()->setMinimumWidth(std::max(m_combo->width(), widest + frame + 16));
     m_combo->clearEditText();
-    if (m_combo->count() > 0) m_combo->setCurrentIndex(0);
+    if (m_list.initialSelection() >= 0) m_combo->setCurrentIndex(m_list.initialSelection());
     showStartOfEntry();
 }
 
@@ -91,11 +81,7 @@ void CDlgDrives::showStartOfEntry() {
 }
 
 void CDlgDrives::accept() {
-    m_result.clear();
-    // Only an entry of the list counts; text typed over it selects nothing.
-    const int index = m_combo->currentIndex();
-    if (index >= 0 && m_combo->currentText() == m_combo->itemText(index))
-        m_result = m_combo->itemData(index).toString();
+    m_result = QString::fromStdString(m_list.resultFor(m_combo->currentIndex(), m_combo->currentText().toStdString()));
     QDialog::accept();
 }
 

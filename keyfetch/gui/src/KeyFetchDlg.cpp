@@ -11,57 +11,32 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "oltrex/conversion/ConversionContext.h"
-#include "oltrex/keyfetch/KeyInfo.h"
 #include "oltrex/keyfetch/gui/AboutDlg.h"
 #include "oltrex/keyfetch/gui/DialogUnits.h"
 #include "oltrex/keyfetch/gui/DlgDrives.h"
 #include "oltrex/keyfetch/gui/KeyFetchArt.h"
-#include "oltrex/keyfetch/gui/MainDialogLayout.h"
+#include "oltrex/keyfetch/window/MainDialogTemplate.h"
 #include "oltrex/qtcommon/CentredMessageBox.h"
-
-#ifndef OLTREX_VERSION
-#define OLTREX_VERSION ""
-#endif
 
 namespace oltrex {
 namespace {
-
-KeyLibrary& keyOf(const KeyFetchWindowSetup& s) { return s.key ? *s.key : keyLibrary(); }
-const SettingsStore& settingsOf(const KeyFetchWindowSetup& s) { return s.settings ? *s.settings : machineSettings(); }
-Clock& clockOf(const KeyFetchWindowSetup& s) { return s.clock ? *s.clock : systemClock(); }
-
-ContextOptions contextOptionsOf(const KeyFetchWindowSetup& s) {
-    ContextOptions options;
-    options.settings = &settingsOf(s);
-    options.clock = &clockOf(s);
-    if (!s.cipherLibrary.empty()) options.cipherLibrary = s.cipherLibrary;
-    options.workFolder = s.workFolder;
-    return options;
-}
 
 QString text(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 
-QString keyFetchVersion() { return QStringLiteral(OLTREX_VERSION); }
-
 CKeyFetchDlg::CKeyFetchDlg(KeyFetchWindowSetup setup, QWidget* parent)
-    : QDialog(parent),
-      m_setup(std::move(setup)),
-      m_key(keyOf(m_setup)),
-      m_settings(settingsOf(m_setup)),
-      m_clock(clockOf(m_setup)),
-      m_store(m_key, contextOptionsOf(m_setup), m_clock),
-      m_downloader(m_key, m_store, m_clock, m_setup.workFolder),
-      m_session(m_key, m_downloader, m_clock, m_settings),
-      m_poller(m_session, m_activity, [this](const SessionView&) { afterPollerStep(); }, m_setup.pollerTickMs),
-      m_animator(m_activity, [this](int percent) { afterAnimatorStep(percent); }, m_setup.animatorTickMs) {
+    : QDialog(parent), m_drives(setup.drives), m_form(std::make_unique<KeyFetchForm>(std::move(setup), *this)) {
     buildControls();
-    initDialog();
+    buildSystemMenu();
+    setWindowIcon(keyFetchIcon());
+    setWindowTitle(text(m_form->caption()));
+    m_progress->setRange(0, 100);
+    m_activityBar->setRange(0, 100);
+    m_form->initDialog();
 }
 
-CKeyFetchDlg::~CKeyFetchDlg() { shutdown(); }
+CKeyFetchDlg::~CKeyFetchDlg() { m_form->shutdown(); }
 
 void CKeyFetchDlg::buildControls() {
     setObjectName(QStringLiteral("IDD_OLTREXKEYFETCH_DIALOG_102"));
@@ -144,7 +119,7 @@ void CKeyFetchDlg::buildControls() {
     setFixedSize(du.toPixels(kMainDialogWidthDu, kMainDialogHeightDu));
 }
 
-void CKeyFetchDlg::initDialog() {
+void CKeyFetchDlg::buildSystemMenu() {
     // Where Linux has no system menu, the About box is reached through the
     // dialog's context menu.
     m_systemMenu = new QMenu(this);
@@ -153,127 +128,69 @@ void CKeyFetchDlg::initDialog() {
     QAction* about = m_systemMenu->addAction(QString::fromUtf8(kAboutMenuText));
     about->setObjectName(QStringLiteral("IDM_ABOUTBOX_16"));
     connect(about, &QAction::triggered, this, &CKeyFetchDlg::showAbout);
-    setWindowIcon(keyFetchIcon());
-
-    const QString version = m_setup.version.value_or(keyFetchVersion());
-    setWindowTitle(QString::fromUtf8(kMainDialogCaption) + QStringLiteral(" [") + version + QStringLiteral("]"));
-
-    refreshFromSession();
-    m_start->setEnabled(false);
-    m_makeEu->setChecked(m_session.makeEuDefault());
-    m_activityBar->setRange(0, 100);
-    m_activityBar->setValue(0);
-    m_activityBar->hide();
-
-    {
-        std::lock_guard lock(m_controlsMutex);
-        m_running = true;
-    }
-    if (m_setup.startWorkers) {
-        m_animator.start();
-        m_poller.start();
-    }
-}
-
-// Worker threads: the widgets belong to the dialog's thread, so the update is
-// handed over as a queued call. The session is read afresh there, so a late
-// update never shows an older state than the session has.
-void CKeyFetchDlg::afterPollerStep() {
-    std::lock_guard lock(m_controlsMutex);
-    if (m_running) QMetaObject::invokeMethod(this, [this] { refreshFromSession(); }, Qt::QueuedConnection);
-}
-
-void CKeyFetchDlg::afterAnimatorStep(int percent) {
-    std::lock_guard lock(m_controlsMutex);
-    if (m_running) QMetaObject::invokeMethod(this, [this, percent] { showActivity(percent); }, Qt::QueuedConnection);
-}
-
-void CKeyFetchDlg::pollOnce() { m_poller.stepOnce(); }
-
-void CKeyFetchDlg::animateOnce() { afterAnimatorStep(m_activity.advance()); }
-
-void CKeyFetchDlg::refreshFromSession() {
-    const SessionView view = m_session.view();
-    // While the SD-card import runs, both buttons stay disabled.
-    if (view.state != SessionState::Write && !m_importing) {
-        m_activityBar->hide();
-        m_start->setEnabled(view.usableCount > 0 && view.display.downloadCounter != kUnknownText);
-    }
-    // The SD-card import and a download never file at the same time.
-    m_sdCard->setEnabled(view.state != SessionState::Write && !m_importing);
-    m_status->setText(text(view.display.status));
-    m_firmware->setText(text(view.display.firmware));
-    m_keyNumber->setText(text(view.display.keyNumber));
-    m_counter->setText(text(view.display.downloadCounter));
-    m_generations->setText(text(view.display.generationCounts));
-    m_progress->setRange(0, 100);
-    m_progress->setValue(view.display.percent);
-}
-
-void CKeyFetchDlg::showActivity(int percent) { m_activityBar->setValue(percent); }
-
-bool CKeyFetchDlg::makeEuChecked() const { return m_makeEu->isChecked(); }
-
-void CKeyFetchDlg::onStart() {
-    if (m_session.usableCount() <= 0) return;
-    m_activityBar->show();
-    m_start->setEnabled(false);
-    m_sdCard->setEnabled(false);
-    m_session.start(makeEuChecked());
-}
-
-void CKeyFetchDlg::onSdCard() {
-    if (m_session.view().state == SessionState::Write) return;  // a download is filing
-    m_sdCard->setEnabled(false);
-    m_start->setEnabled(false);
-
-    SdImportRequest request;
-    request.makeEuFile = makeEuChecked();
-    request.firmwareNumber = keyFirmwareNumber(m_session.display().firmware);
-    SdCardImport import(m_store, m_clock, m_setup.drives, m_setup.workFolder);
-    DlgDrivesChooser chooser(this, m_setup.drives);
-    m_importing = true;
-    m_lastImport = import.run(request, chooser);
-    m_importing = false;
-
-    if (m_lastImport->message) {
-        const ImportMessage& m = *m_lastImport->message;
-        // A box without an owner, standing in the middle of the window.
-        qtcommon::CentredMessageBox box(m.icon == MessageIcon::Error ? QMessageBox::Critical
-                                                                     : QMessageBox::Information,
-                                        text(m.caption), text(m.text), QMessageBox::Ok, nullptr, this);
-        box.setObjectName(QStringLiteral("SdImportMessage"));
-        box.exec();
-    }
-    refreshFromSession();
-}
-
-void CKeyFetchDlg::showAbout() {
-    CAboutDlg about(this);
-    about.exec();
 }
 
 void CKeyFetchDlg::contextMenuEvent(QContextMenuEvent* event) { m_systemMenu->exec(event->globalPos()); }
 
-bool CKeyFetchDlg::workersRunning() const { return m_poller.running() || m_animator.running(); }
-
-void CKeyFetchDlg::shutdown() {
-    {
-        std::lock_guard lock(m_controlsMutex);
-        if (!m_running) return;
-        m_running = false;
+QWidget* CKeyFetchDlg::widget(MainControl control) const {
+    switch (control) {
+        case MainControl::Start: return m_start;
+        case MainControl::SdCard: return m_sdCard;
+        case MainControl::MakeEu: return m_makeEu;
+        case MainControl::Progress: return m_progress;
+        case MainControl::Activity: return m_activityBar;
+        case MainControl::Status: return m_status;
+        case MainControl::Firmware: return m_firmware;
+        case MainControl::KeyNumber: return m_keyNumber;
+        case MainControl::Counter: return m_counter;
+        case MainControl::Generations: return m_generations;
     }
-    // A file read under way is finished before the poller sees the request.
-    m_poller.requestStop();
-    m_animator.requestStop();
-    m_poller.stop();
-    m_animator.stop();
-    m_session.close();
+    return nullptr;
 }
 
-void CKeyFetchDlg::reject() {
-    shutdown();
-    QDialog::reject();
+// The form's workers call this: the change runs on the dialog's thread, and
+// not at all once the dialog is gone.
+void CKeyFetchDlg::postToViewThread(std::function<void()> change) {
+    QMetaObject::invokeMethod(this, std::move(change), Qt::QueuedConnection);
+}
+
+void CKeyFetchDlg::setText(MainControl control, const std::string& utf8) {
+    if (auto* label = qobject_cast<QLabel*>(widget(control))) label->setText(text(utf8));
+}
+
+void CKeyFetchDlg::enable(MainControl control, bool enabled) { widget(control)->setEnabled(enabled); }
+
+void CKeyFetchDlg::show(MainControl control, bool shown) { widget(control)->setVisible(shown); }
+
+void CKeyFetchDlg::setPosition(MainControl bar, int percent) {
+    if (auto* progress = qobject_cast<QProgressBar*>(widget(bar))) progress->setValue(percent);
+}
+
+void CKeyFetchDlg::setChecked(MainControl box, bool checked) {
+    if (auto* check = qobject_cast<QCheckBox*>(widget(box))) check->setChecked(checked);
+}
+
+bool CKeyFetchDlg::checked(MainControl box) const {
+    auto* check = qobject_cast<QCheckBox*>(widget(box));
+    return check && check->isChecked();
+}
+
+void CKeyFetchDlg::showImportMessage(const ImportMessage& m) {
+    // A box without an owner, standing in the middle of the window.
+    qtcommon::CentredMessageBox box(m.icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::Information,
+                                    text(m.caption), text(m.text), QMessageBox::Ok, nullptr, this);
+    box.setObjectName(QStringLiteral("SdImportMessage"));
+    box.exec();
+}
+
+void CKeyFetchDlg::showAboutBox() {
+    CAboutDlg about(this);
+    about.exec();
+}
+
+bool CKeyFetchDlg::chooseDrive(std::string& rootText) {
+    DlgDrivesChooser chooser(this, m_drives);
+    return chooser.chooseDrive(rootText);
 }
 
 }  // namespace oltrex

@@ -7,11 +7,9 @@
 #include <QRect>
 #include <QSize>
 
-namespace oltrex {
+#include "oltrex/keyfetch/window/MainDialogTemplate.h"
 
-struct DuRect {
-    int x, y, w, h;
-};
+namespace oltrex {
 
 class DialogUnits {
 public:

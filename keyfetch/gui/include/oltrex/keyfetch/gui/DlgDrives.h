@@ -7,6 +7,8 @@
 #include <QString>
 
 #include "oltrex/drives/DriveScanner.h"
+#include "oltrex/keyfetch/window/DriveChooserList.h"
+#include "oltrex/keyfetch/window/SmallDialogs.h"
 #include "oltrex/sdimport/DriveChooser.h"
 
 class QComboBox;
@@ -18,8 +20,8 @@ namespace oltrex {
 class CDlgDrives : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int kWidthDu = 180;
-    static constexpr int kHeightDu = 49;
+    static constexpr int kWidthDu = drivechooser::kWidthDu;
+    static constexpr int kHeightDu = drivechooser::kHeightDu;
 
     explicit CDlgDrives(DriveSources sources = {}, QWidget* parent = nullptr);
 
@@ -35,7 +37,7 @@ private:
     void fillDriveList();
     void showStartOfEntry();
 
-    DriveSources m_sources;
+    DriveChooserList m_list;
     QComboBox* m_combo = nullptr;
     QString m_result;
 };

@@ -1,30 +1,16 @@
 #pragma once
-// The KeyFetch main dialog (dialog 102). It owns the key session and runs two
-// worker threads: the poller, which steps the session once per tick, and the
-// activity animator, which moves the thin activity bar while a file is read.
-// The workers never touch a widget: they hand their updates to the dialog's
-// thread through queued calls, and the dialog's running flag, which the
-// shutdown clears, sits behind a mutex.
+// The KeyFetch main dialog (dialog 102) with Qt. What it does is
+// KeyFetchForm's: here only the widgets, built from the dialog's template,
+// and the form's view calls carried out on them. The form's workers hand
+// their updates over as queued calls to this dialog.
 #include <QDialog>
 #include <QString>
 
-#include <cstdint>
-#include <filesystem>
-#include <mutex>
+#include <memory>
 #include <optional>
 #include <string>
 
-#include "oltrex/device/KeyLibrary.h"
-#include "oltrex/drives/DriveScanner.h"
-#include "oltrex/keyfetch/ActivityBar.h"
-#include "oltrex/keyfetch/ContainerStore.h"
-#include "oltrex/keyfetch/FileDownload.h"
-#include "oltrex/keyfetch/KeySession.h"
-#include "oltrex/keyfetch/SessionPoller.h"
-#include "oltrex/keyfetch/gui/ActivityAnimator.h"
-#include "oltrex/platform/Clock.h"
-#include "oltrex/platform/Settings.h"
-#include "oltrex/sdimport/SdCardImport.h"
+#include "oltrex/keyfetch/window/KeyFetchForm.h"
 
 class QCheckBox;
 class QLabel;
@@ -34,77 +20,54 @@ class QPushButton;
 
 namespace oltrex {
 
-struct KeyFetchWindowSetup {
-    KeyLibrary* key = nullptr;                // nullptr: the linked key library
-    const SettingsStore* settings = nullptr;  // nullptr: the machine settings
-    Clock* clock = nullptr;                   // nullptr: the system clock
-    std::filesystem::path workFolder;         // KeyFetch's private temporary folder
-    std::string cipherLibrary;                // empty: the cipher library's own name
-    DriveSources drives;                      // for the SD-card import
-    std::uint32_t pollerTickMs = SessionPoller::kTickMs;
-    std::uint32_t animatorTickMs = ActivityAnimation::kIntervalMs;
-    std::optional<QString> version;           // unset: the program's version
-    // false: no worker threads; a test steps the poller and the animator
-    // itself (pollOnce, animateOnce) and counts the ticks.
-    bool startWorkers = true;
-};
-
-// The program's version as built.
-QString keyFetchVersion();
-
-class CKeyFetchDlg : public QDialog {
+class CKeyFetchDlg : public QDialog, public KeyFetchView {
     Q_OBJECT
 public:
     explicit CKeyFetchDlg(KeyFetchWindowSetup setup, QWidget* parent = nullptr);
     ~CKeyFetchDlg() override;
 
-    KeySession& session() { return m_session; }
-    ActivityAnimation& activity() { return m_activity; }
+    using QDialog::show;
+
+    KeyFetchForm& form() { return *m_form; }
+    KeySession& session() { return m_form->session(); }
+    ActivityAnimation& activity() { return m_form->activity(); }
     QMenu* systemMenu() const { return m_systemMenu; }
     // Both worker threads are running.
-    bool workersRunning() const;
+    bool workersRunning() const { return m_form->workersRunning(); }
     // The outcome of the last SD-card import, when one ran.
-    const std::optional<SdImportResult>& lastImport() const { return m_lastImport; }
+    const std::optional<SdImportResult>& lastImport() const { return m_form->lastImport(); }
 
     // Without worker threads: one poller pass or one animator step on the
     // caller's thread; the control updates arrive as queued calls as usual.
-    void pollOnce();
-    void animateOnce();
+    void pollOnce() { m_form->pollOnce(); }
+    void animateOnce() { m_form->animateOnce(); }
 
 public slots:
-    void onStart();
-    void onSdCard();
-    void showAbout();
-    void reject() override;  // "Exit", Escape and the close box
+    void onStart() { m_form->startClicked(); }
+    void onSdCard() { m_form->sdCardClicked(); }
+    void showAbout() { m_form->aboutChosen(); }
+    void reject() override { m_form->closeRequested(); }  // "Exit", Escape and the close box
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void buildControls();
-    void initDialog();
-    void refreshFromSession();
-    void showActivity(int percent);
-    void afterPollerStep();
-    void afterAnimatorStep(int percent);
-    void shutdown();
-    bool makeEuChecked() const;
+    void buildSystemMenu();
+    QWidget* widget(MainControl control) const;
 
-    KeyFetchWindowSetup m_setup;
-    KeyLibrary& m_key;
-    const SettingsStore& m_settings;
-    Clock& m_clock;
-    ContainerStore m_store;
-    FileDownloader m_downloader;
-    KeySession m_session;
-    ActivityAnimation m_activity;
-    SessionPoller m_poller;
-    ActivityAnimator m_animator;
-
-    // Guards the running flag: once the shutdown cleared it, the workers
-    // hand no further updates to the dialog.
-    mutable std::mutex m_controlsMutex;
-    bool m_running = false;
+    // KeyFetchView, for the form only
+    void postToViewThread(std::function<void()> change) override;
+    void setText(MainControl control, const std::string& utf8) override;
+    void enable(MainControl control, bool enabled) override;
+    void show(MainControl control, bool shown) override;
+    void setPosition(MainControl bar, int percent) override;
+    void setChecked(MainControl box, bool checked) override;
+    bool checked(MainControl box) const override;
+    void showImportMessage(const ImportMessage& message) override;
+    void showAboutBox() override;
+    void closeWindow() override { QDialog::reject(); }
+    bool chooseDrive(std::string& rootText) override;
 
     QPushButton* m_start = nullptr;
     QPushButton* m_exit = nullptr;
@@ -118,8 +81,9 @@ private:
     QLabel* m_counter = nullptr;
     QLabel* m_generations = nullptr;
     QMenu* m_systemMenu = nullptr;
-    bool m_importing = false;  // the SD-card import runs on this thread
-    std::optional<SdImportResult> m_lastImport;
+    DriveSources m_drives;
+    // Last: its destructor ends the workers, whose updates are queued to this dialog.
+    std::unique_ptr<KeyFetchForm> m_form;
 };
 
 }  // namespace oltrex

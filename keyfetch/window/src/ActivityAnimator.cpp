@@ -1,4 +1,4 @@
-#include "oltrex/keyfetch/gui/ActivityAnimator.h"
+#include "oltrex/keyfetch/window/ActivityAnimator.h"
 
 #include <chrono>
 

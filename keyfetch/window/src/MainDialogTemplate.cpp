@@ -1,4 +1,4 @@
-#include "oltrex/keyfetch/gui/MainDialogLayout.h"
+#include "oltrex/keyfetch/window/MainDialogTemplate.h"
 
 namespace oltrex {
 namespace {
