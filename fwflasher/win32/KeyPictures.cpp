@@ -11,19 +11,7 @@ const COLORREF kMetal = RGB(0xB8, 0xBE, 0xC6);
 const COLORREF kLed = RGB(0x2E, 0xC4, 0x4B);
 
 void fill(HDC dc, const RECT& r, COLORREF colour, bool round = false, int radius = 0) {
-    HBRUSH brush = CreateSolidBrush(colour);
-    HPEN pen = CreatePen(PS_SOLID, 1, colour);
-    HGDIOBJ oldBrush = SelectObject(dc, brush);
-    HGDIOBJ oldPen = SelectObject(dc, pen);
-    if (round) {
-        RoundRect(dc, r.left, r.top, r.right, r.bottom, radius, radius);
-    } else {
-        Rectangle(dc, r.left, r.top, r.right, r.bottom);
-    }
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
-    DeleteObject(brush);
-    DeleteObject(pen);
+    win32ui::fillShape(dc, r, colour, colour, round ? radius : 0);
 }
 
 // A key lying flat, plug to the right, in the box left, top, width, height.

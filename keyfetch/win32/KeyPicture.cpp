@@ -12,19 +12,7 @@ const COLORREF kMetalEdge = RGB(90, 90, 96);
 const COLORREF kHole = RGB(120, 120, 126);
 
 void box(HDC dc, int left, int top, int right, int bottom, COLORREF fill, COLORREF edge, int radius = 0) {
-    HBRUSH brush = CreateSolidBrush(fill);
-    HPEN pen = CreatePen(PS_SOLID, 1, edge);
-    HGDIOBJ oldBrush = SelectObject(dc, brush);
-    HGDIOBJ oldPen = SelectObject(dc, pen);
-    if (radius > 0) {
-        RoundRect(dc, left, top, right, bottom, radius, radius);
-    } else {
-        Rectangle(dc, left, top, right, bottom);
-    }
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
-    DeleteObject(brush);
-    DeleteObject(pen);
+    win32ui::fillShape(dc, RECT{left, top, right, bottom}, fill, edge, radius);
 }
 
 }  // namespace

@@ -21,4 +21,20 @@ void setControlFont(HWND control, const Font& font) {
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
 }
 
+void fillShape(HDC dc, const RECT& area, COLORREF fill, COLORREF edge, int radius) {
+    HBRUSH brush = CreateSolidBrush(fill);
+    HPEN pen = CreatePen(PS_SOLID, 1, edge);
+    HGDIOBJ oldBrush = SelectObject(dc, brush);
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    if (radius > 0) {
+        RoundRect(dc, area.left, area.top, area.right, area.bottom, radius, radius);
+    } else {
+        Rectangle(dc, area.left, area.top, area.right, area.bottom);
+    }
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    DeleteObject(brush);
+    DeleteObject(pen);
+}
+
 }  // namespace oltrex::win32ui

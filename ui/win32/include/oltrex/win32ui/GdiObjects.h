@@ -1,5 +1,5 @@
 #pragma once
-// Fonts and brushes that are deleted with their owner.
+// Fonts that are deleted with their owner, and filled shapes for drawn pictures.
 #include <windows.h>
 
 namespace oltrex::win32ui {
@@ -20,5 +20,9 @@ private:
 
 // Gives `control` the font (not owned by the control).
 void setControlFont(HWND control, const Font& font);
+
+// Fills `area` with `fill`, outlined in `edge`; with corners of `radius`
+// pixels when it is above 0.
+void fillShape(HDC dc, const RECT& area, COLORREF fill, COLORREF edge, int radius = 0);
 
 }  // namespace oltrex::win32ui
