@@ -45,6 +45,12 @@ std::vector<fs::path> filesIn(const fs::path& folder) {
     return files;
 }
 
+// A window procedure's calling convention, which a lambda lacks on 32-bit Windows.
+BOOL CALLBACK closeIfVisible(HWND window, LPARAM) {
+    if (IsWindowVisible(window)) PostMessageW(window, WM_CLOSE, 0, 0);
+    return TRUE;
+}
+
 // What the dialog's form knew when the dialog had ended, taken on its thread.
 struct Ended {
     bool workersRunning = true;
@@ -76,13 +82,7 @@ public:
     ~DialogRun() {
         // Every window of the dialog's thread is closed, boxes a failed test left open first.
         for (int round = 0; round < 20 && !done_; ++round) {
-            EnumThreadWindows(
-                threadId_,
-                [](HWND window, LPARAM) -> BOOL {
-                    if (IsWindowVisible(window)) PostMessageW(window, WM_CLOSE, 0, 0);
-                    return TRUE;
-                },
-                0);
+            EnumThreadWindows(threadId_, &closeIfVisible, 0);
             waitForEnd(500);
         }
         thread_.join();
